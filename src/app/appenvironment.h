@@ -1,0 +1,27 @@
+#pragma once
+
+// AppEnvironment: everything the main window takes from the world outside the program, in one
+// place so tests can put a window over a temporary folder, a fixed clock and a scripted
+// message service. AppEnvironment::system() gives the real values.
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+class MessageBoxService;
+
+struct AppEnvironment {
+    QString programFile;   // the running executable: version record and restarts
+    QString programFolder; // where settings.ini lives when the folder is writable
+    QString configHome;    // base of the per-user settings folder ($XDG_CONFIG_HOME)
+    QString desktopFolder; // default log folder
+    std::function<QDateTime()> clock;
+    MessageBoxService* messages = nullptr;
+    // Starts a new copy of the program; the real one detaches a process.
+    std::function<void(const QString& programFile)> startProgram;
+    // Ends this copy at once without closing windows (File > Exit).
+    std::function<void()> terminate;
+
+    static AppEnvironment system(MessageBoxService& messages);
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+// The process-wide start-up values: computed once while the main window is created, before
+// any other window or thread exists, and only read afterwards. Also the small rules that
+// compute them (folder writability, the settings folder, the list separator), kept as plain
+// functions so they can be checked without a window.
+
+#include <QString>
+
+struct StartupValues {
+    QString CompanyName;
+    QString ProductName;
+    QString MainCaption;    // CompanyName + " - " + ProductName
+    QString ShortVersion;   // "%d.%d" of the file version
+    QString SettingsFolder; // always ends in "/"
+    QString ListSeparator;  // one character
+};
+
+const StartupValues& startupValues();
+void setStartupValues(StartupValues values);
+
+// Whether a new file can be created in `folder`: creates "chk.tmp" there only if it does not
+// exist yet and removes it again. An existing chk.tmp therefore answers false.
+bool IsFolderWritable(const QString& folder);
+
+// The folder of settings.ini: the program's folder when it is writable, else
+// configHome/companyName/productName/ (created with its parents). Always ends in "/".
+QString chooseSettingsFolder(const QString& programFolder, const QString& configHome,
+                             const QString& companyName, const QString& productName);
+
+// ";" where the decimal separator is ",", else ",".
+QString listSeparatorFor(const QString& decimalSeparator);
+// The list separator of the current LC_NUMERIC locale.
+QString currentListSeparator();

@@ -1,0 +1,239 @@
+#include "app/tappform.h"
+
+#include "app/icons.h"
+#include "app/messageboxservice.h"
+#include "app/startupvalues.h"
+#include "app/versiondata.h"
+#include "i18n/translate.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStringListModel>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+const QString kSection = QStringLiteral("Settings");
+} // namespace
+
+TAppForm::TAppForm(AppEnvironment env, QWidget* parent)
+    : QMainWindow(parent), m_env(std::move(env)) {
+    setObjectName(QStringLiteral("TAppForm"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setWindowIcon(brevaneIcon("brevane"));
+    buildLayout();
+    buildMenus();
+    buildTimersAndDialogs();
+    connectHandlers();
+
+    // A client area of 734 x 430 below the menu bar, centred on the screen.
+    resize(734, 430 + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TAppForm::~TAppForm() = default;
+
+void TAppForm::connectHandlers() {
+    connect(TimerStart, &QTimer::timeout, this, &TAppForm::TimerStartTimer);
+    connect(Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
+    connect(ResettoDefaults1, &QAction::triggered, this, &TAppForm::ResettoDefaults1Click);
+
+    // Every change of a box's text, typed or picked from the list.
+    connect(ComboBox1, &QComboBox::editTextChanged, this, &TAppForm::ComboBox1Change);
+    connect(ComboBox2, &QComboBox::editTextChanged, this, &TAppForm::ComboBox2Change);
+    connect(ComboBox3, &QComboBox::editTextChanged, this, &TAppForm::ComboBox3Change);
+    connect(ComboBox4, &QComboBox::editTextChanged, this, &TAppForm::ComboBox4Change);
+    connect(ComboBox5, &QComboBox::editTextChanged, this, &TAppForm::ComboBox5Change);
+
+    connect(RadioButton1, &QRadioButton::clicked, this, &TAppForm::RadioButton1Click);
+    connect(RadioButton2, &QRadioButton::clicked, this, &TAppForm::RadioButton2Click);
+    connect(RadioButton3, &QRadioButton::clicked, this, &TAppForm::RadioButton3Click);
+    connect(RadioButton4, &QRadioButton::clicked, this, &TAppForm::RadioButton4Click);
+    connect(RadioButton5, &QRadioButton::clicked, this, &TAppForm::RadioButton5Click);
+
+    // Every change of the text, typing and code alike.
+    connect(EditLogDir, &QLineEdit::textChanged, this, &TAppForm::EditLogDirChange);
+
+    // The check boxes react to every change of their tick, by the user or by code.
+    connect(CheckBoxRepeat, &QCheckBox::toggled, this, &TAppForm::CheckBoxRepeatClick);
+    connect(CheckBoxClose, &QCheckBox::toggled, this, &TAppForm::CheckBoxCloseClick);
+    connect(CheckBoxStart, &QCheckBox::toggled, this, &TAppForm::CheckBoxStartClick);
+}
+
+void TAppForm::FormCreate() {
+    // Names and version come from the record carried by the program file; a program file
+    // that cannot be read falls back on the record this very build carries.
+    VersionReadResult version = ReadVersionData(m_env.programFile);
+    if (!version.ok())
+        version = ReadVersionData(QCoreApplication::applicationFilePath());
+    StartupValues values;
+    values.CompanyName = version.data.CompanyName;
+    values.ProductName = version.data.ProductName;
+    values.ShortVersion = shortVersionOf(version.fileVersion);
+    values.MainCaption = values.CompanyName + QStringLiteral(" - ") + values.ProductName;
+    setWindowTitle(values.MainCaption);
+    values.SettingsFolder = chooseSettingsFolder(m_env.programFolder, m_env.configHome,
+                                                 values.CompanyName, values.ProductName);
+    values.ListSeparator = currentListSeparator();
+    setStartupValues(values);
+
+    m_settings = std::make_unique<SettingsStore>(values.SettingsFolder + "settings.ini");
+    if (const SettingsStore::FileError error = m_settings->Load())
+        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), error.text);
+
+    applyStoredLineSettings();
+
+    const QString readType = m_settings->ReadString(kSection, "ReadType", QString());
+    if (readType == QLatin1String("HEX"))
+        RadioButton2->click();
+    else if (readType == QLatin1String("DEC"))
+        RadioButton3->click();
+    else if (readType == QLatin1String("OCT"))
+        RadioButton4->click();
+    else if (readType == QLatin1String("BIN"))
+        RadioButton5->click();
+
+    EditLogDir->setText(m_settings->ReadString(kSection, "LogDirectory", m_env.desktopFolder));
+
+    if (m_settings->ReadString(kSection, "FileAutoRepeat", QString()) == QLatin1String("ON"))
+        CheckBoxRepeat->setChecked(true);
+    if (m_settings->ReadString(kSection, "FileAutoClose", QString()) == QLatin1String("ON"))
+        CheckBoxClose->setChecked(true);
+    if (m_settings->ReadString(kSection, "FileAutoStart", QString()) == QLatin1String("ON"))
+        CheckBoxStart->setChecked(true);
+}
+
+void TAppForm::applyStoredLineSettings() {
+    // Shown exactly as stored, even when no item matches; putting them in is no user change.
+    const std::pair<QComboBox*, std::pair<const char*, const char*>> boxes[] = {
+        {ComboBox1, {"Port", "COM1"}},  {ComboBox2, {"BaudRate", "9600"}},
+        {ComboBox3, {"Parity", "NO"}},  {ComboBox4, {"DataBits", "8"}},
+        {ComboBox5, {"StopBits", "1"}},
+    };
+    for (const auto& [box, key] : boxes) {
+        const QSignalBlocker quiet(box);
+        box->setEditText(m_settings->ReadString(kSection, key.first, key.second));
+    }
+}
+
+void TAppForm::writeSetting(const QString& key, const QString& value) {
+    if (m_ending)
+        return;
+    m_settings->WriteString(kSection, key, value);
+    if (const SettingsStore::FileError error = m_settings->UpdateFile())
+        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), error.text);
+}
+
+void TAppForm::FormShow() {
+    ButtonConnect->setFocus(Qt::OtherFocusReason);
+}
+
+void TAppForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TAppForm::FormClose() {
+    // Closing the port comes here once the port session exists.
+}
+
+void TAppForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TAppForm::TimerStartTimer() {
+    TimerStart->stop();
+    if (ListView1Model->rowCount() >= 1 && CheckBoxStart->isChecked()) {
+        ButtonConnect->click();
+        if (ButtonSend->isEnabled())
+            ButtonSend->click();
+    }
+}
+
+void TAppForm::Exit1Click() {
+    m_ending = true;
+    m_env.terminate();
+}
+
+void TAppForm::ResettoDefaults1Click() {
+    const MessageButton answer =
+        CustomMessageDialog(*m_env.messages, Translate("Restart Application?"),
+                            MessageIcon::Question, {MessageButton::Yes, MessageButton::No},
+                            Translate("Confirmation"), {Translate("Yes"), Translate("No")});
+    if (answer != MessageButton::Yes)
+        return;
+    m_ending = true;
+    QFile::remove(startupValues().SettingsFolder + "settings.ini");
+    QCoreApplication::processEvents();
+    m_env.startProgram(m_env.programFile);
+    m_env.terminate();
+}
+
+void TAppForm::ComboBox1Change() {
+    writeSetting("Port", ComboBox1->currentText());
+}
+void TAppForm::ComboBox2Change() {
+    writeSetting("BaudRate", ComboBox2->currentText());
+}
+void TAppForm::ComboBox3Change() {
+    writeSetting("Parity", ComboBox3->currentText());
+}
+void TAppForm::ComboBox4Change() {
+    writeSetting("DataBits", ComboBox4->currentText());
+}
+void TAppForm::ComboBox5Change() {
+    writeSetting("StopBits", ComboBox5->currentText());
+}
+
+void TAppForm::RadioButton1Click() {
+    writeSetting("ReadType", "ASCII");
+}
+void TAppForm::RadioButton2Click() {
+    writeSetting("ReadType", "HEX");
+}
+void TAppForm::RadioButton3Click() {
+    writeSetting("ReadType", "DEC");
+}
+void TAppForm::RadioButton4Click() {
+    writeSetting("ReadType", "OCT");
+}
+void TAppForm::RadioButton5Click() {
+    writeSetting("ReadType", "BIN");
+}
+
+void TAppForm::EditLogDirChange() {
+    writeSetting("LogDirectory", EditLogDir->text());
+}
+
+void TAppForm::CheckBoxRepeatClick() {
+    const bool on = CheckBoxRepeat->isChecked();
+    writeSetting("FileAutoRepeat", on ? "ON" : "OFF");
+    if (on)
+        CheckBoxClose->setChecked(false);
+    CheckBoxClose->setEnabled(!on);
+}
+
+void TAppForm::CheckBoxCloseClick() {
+    const bool on = CheckBoxClose->isChecked();
+    writeSetting("FileAutoClose", on ? "ON" : "OFF");
+    if (on)
+        CheckBoxRepeat->setChecked(false);
+    CheckBoxRepeat->setEnabled(!on);
+}
+
+void TAppForm::CheckBoxStartClick() {
+    writeSetting("FileAutoStart", CheckBoxStart->isChecked() ? "ON" : "OFF");
+}

@@ -1,0 +1,173 @@
+#pragma once
+
+// TAppForm: the main window. Builds the whole layout, menus, timers and dialogs; at creation
+// computes the start-up values, opens the settings store and applies every stored setting to
+// the controls in a fixed order, and from then on writes every setting change to the file at
+// once. Controls and handlers carry the names used throughout the program so that each
+// behaviour can be found by name; they are public so tests can drive the window as a user
+// would.
+//
+// Creating the window is two steps: the constructor builds the controls, FormCreate() (called
+// once, before the window is shown) computes the start-up values and applies the settings.
+// Between the two, tests can watch the controls to see the order of start-up.
+
+#include "app/appenvironment.h"
+#include "app/settingsstore.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QCheckBox;
+class QColorDialog;
+class QComboBox;
+class QFileDialog;
+class QFontDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QStatusBar;
+class QStringListModel;
+class QTableView;
+class QTimer;
+class QToolButton;
+
+class TAppForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TAppForm(AppEnvironment env, QWidget* parent = nullptr);
+    ~TAppForm() override;
+
+    SettingsStore& settings() { return *m_settings; }
+    const AppEnvironment& environment() const { return m_env; }
+    QLabel* statusPanel(int index) const { return m_statusPanels[index]; }
+
+    // Writes one key of section "Settings" and the whole file; a failed write is shown.
+    void writeSetting(const QString& key, const QString& value);
+
+    // Top bar.
+    QWidget* Panel1 = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr,
+           *Label5 = nullptr;
+    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr, *ComboBox3 = nullptr,
+              *ComboBox4 = nullptr, *ComboBox5 = nullptr;
+    QToolButton* ButtonWand = nullptr;
+    QPushButton* ButtonConnect = nullptr;
+
+    // Send area.
+    QWidget* Panel2 = nullptr;
+    QWidget* PanelLeft = nullptr;
+    QPushButton *ButtonText = nullptr, *ButtonFile = nullptr;
+    QWidget* PanelFile = nullptr;
+    QTableView* ListView1 = nullptr;
+    QStringListModel* ListView1Model = nullptr;
+    QCheckBox *CheckBoxStart = nullptr, *CheckBoxRepeat = nullptr, *CheckBoxClose = nullptr;
+    QPlainTextEdit* EditSend = nullptr;
+    QToolButton* ButtonSend = nullptr;
+    QSplitter* Splitter1 = nullptr;
+
+    // Read-type bar and read pane.
+    QWidget* Panel3 = nullptr;
+    QToolButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
+                *Button5 = nullptr;
+    QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RadioButton3 = nullptr,
+                 *RadioButton4 = nullptr, *RadioButton5 = nullptr;
+    QButtonGroup* ReadTypeGroup = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+
+    // Log bar and status bar.
+    QWidget* Panel4 = nullptr;
+    QPushButton* ButtonLog = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* EditLogDir = nullptr;
+    QPushButton* Button7 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+    // Main menu.
+    QMenu *File1 = nullptr, *Edit1 = nullptr, *Options1 = nullptr, *ools1 = nullptr,
+          *Help1 = nullptr;
+    QAction *Clear1 = nullptr, *Save1 = nullptr, *N2 = nullptr, *Exit1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction *ChangeBackgroundColor1 = nullptr, *ChangeFont1 = nullptr, *N4 = nullptr;
+    QMenu* Advanced1 = nullptr;
+    QMenu *O1 = nullptr, *XON1 = nullptr, *ODSR1 = nullptr, *OCTS1 = nullptr, *DTR1 = nullptr,
+          *RTS1 = nullptr, *IDSR1 = nullptr;
+    QAction *TOON = nullptr, *TOOFF = nullptr, *XONON = nullptr, *XONOFF = nullptr,
+            *ODSRON = nullptr, *ODSROFF = nullptr, *OCTSON = nullptr, *OCTSOFF = nullptr,
+            *DTRON = nullptr, *DTROFF = nullptr, *DTRHS = nullptr, *RTSON = nullptr,
+            *RTSOFF = nullptr, *RTSHS = nullptr, *RTSTG = nullptr, *IDSRON = nullptr,
+            *IDSROFF = nullptr;
+    QAction* ChangeSendPeriod1 = nullptr;
+    QMenu* SendFormat1 = nullptr;
+    QAction *ASCII1 = nullptr, *HEX1 = nullptr, *BIN1 = nullptr;
+    QAction *N1 = nullptr, *ResettoDefaults1 = nullptr;
+    QAction* SendLater2 = nullptr;
+    QAction *Help2 = nullptr, *N3 = nullptr, *UpdateNotifications1 = nullptr,
+            *UpdateNotificationsBar = nullptr, *Language1 = nullptr, *SendFeedback1 = nullptr,
+            *About1 = nullptr;
+
+    // Pop-up menus.
+    QMenu* PopupMenu1 = nullptr;
+    QAction *SendPeriodically1 = nullptr, *SendLater1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    QAction *Delete1 = nullptr, *DeleteAll1 = nullptr;
+
+    // Timers.
+    QTimer *TimerStart = nullptr, *TimerReadPort = nullptr, *TimerDisplay = nullptr,
+           *TimerSendPeriodically = nullptr, *TimerSendLater = nullptr, *TimerChecker = nullptr;
+
+    // Dialogs.
+    QFontDialog* FontDialog = nullptr;
+    QColorDialog* ColorDialog = nullptr;
+    QFileDialog* SaveDialog = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
+
+public slots:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void TimerStartTimer();
+    void Exit1Click();
+    void ResettoDefaults1Click();
+
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void ComboBox4Change();
+    void ComboBox5Change();
+
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton3Click();
+    void RadioButton4Click();
+    void RadioButton5Click();
+
+    void EditLogDirChange();
+
+    void CheckBoxRepeatClick();
+    void CheckBoxCloseClick();
+    void CheckBoxStartClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildMenus();
+    void buildTimersAndDialogs();
+    void connectHandlers();
+    void applyStoredLineSettings();
+
+    AppEnvironment m_env;
+    std::unique_ptr<SettingsStore> m_settings;
+    QLabel* m_statusPanels[4] = {};
+    bool m_ending = false; // set once this copy is on its way out: nothing more is written
+};

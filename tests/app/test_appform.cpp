@@ -1,0 +1,453 @@
+#include "app/startupvalues.h"
+#include "i18n/translate.h"
+#include "support/appformfixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QStringListModel>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+using MainWindow = AppFormFixture;
+
+TEST_F(MainWindow, FirstStartShowsDefaultsAndWritesTheLogFolder) {
+    TAppForm& f = createForm();
+    EXPECT_EQ(f.windowTitle(), "TARNICK - Brevane");
+    EXPECT_EQ(f.ComboBox1->currentText(), "COM1");
+    EXPECT_EQ(f.ComboBox2->currentText(), "9600");
+    EXPECT_EQ(f.ComboBox3->currentText(), "NO");
+    EXPECT_EQ(f.ComboBox4->currentText(), "8");
+    EXPECT_EQ(f.ComboBox5->currentText(), "1");
+    EXPECT_TRUE(f.RadioButton1->isChecked());
+    EXPECT_EQ(f.EditLogDir->text(), desktopFolder);
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    const StartupValues& v = startupValues();
+    EXPECT_EQ(v.CompanyName, "TARNICK");
+    EXPECT_EQ(v.ProductName, "Brevane");
+    EXPECT_EQ(v.MainCaption, "TARNICK - Brevane");
+    EXPECT_EQ(v.ShortVersion, "2.0");
+    EXPECT_EQ(v.SettingsFolder, programFolder + "/");
+    EXPECT_EQ(v.ListSeparator.size(), 1);
+
+    EXPECT_EQ(readSettingsFile(),
+              kBom + "[Settings]\r\nLogDirectory=" + desktopFolder.toUtf8() + "\r\n\r\n");
+}
+
+TEST_F(MainWindow, SettingsGoToTheUserFolderWhenTheProgramFolderIsNotWritable) {
+    QFile probe(programFolder + "/chk.tmp");
+    ASSERT_TRUE(probe.open(QIODevice::WriteOnly));
+    probe.close();
+    createForm();
+    const QString userFolder = configHome + "/TARNICK/Brevane/";
+    EXPECT_EQ(startupValues().SettingsFolder, userFolder);
+    EXPECT_TRUE(QFile::exists(userFolder + "settings.ini"));
+    EXPECT_FALSE(QFile::exists(settingsPath()));
+}
+
+TEST_F(MainWindow, StoredValuesAreShownAsStored) {
+    struct Case {
+        QByteArray file;
+        QStringList boxes; // Port, BaudRate, Parity, DataBits, StopBits
+        QString checkedRadio;
+    };
+    const Case cases[] = {
+        {"[settings]\r\nport=COM3\r\n", {"COM3", "9600", "NO", "8", "1"}, "RadioButton1"},
+        {"[Settings]\nPort=COM120\nBaudRate=abc\nParity=odd\nDataBits=9\nStopBits=1.5\n",
+         {"COM120", "abc", "odd", "9", "1.5"},
+         "RadioButton1"},
+        {"[Settings]\r\nPort=\r\nReadType=hex\r\n", {"", "9600", "NO", "8", "1"}, "RadioButton1"},
+        {"[Settings]\r\nReadType=HEX\r\n", {"COM1", "9600", "NO", "8", "1"}, "RadioButton2"},
+        {"[Settings]\r\nReadType=DEC\r\n", {"COM1", "9600", "NO", "8", "1"}, "RadioButton3"},
+        {"[Settings]\r\nReadType=OCT\r\n", {"COM1", "9600", "NO", "8", "1"}, "RadioButton4"},
+        {"[Settings]\r\nReadType=BIN\r\n", {"COM1", "9600", "NO", "8", "1"}, "RadioButton5"},
+        {"[Settings]\r\nReadType= BIN \r\n[Settings]\r\nPort=COM9\r\n",
+         {"COM1", "9600", "NO", "8", "1"},
+         "RadioButton5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        writeSettingsFile(c.file);
+        TAppForm& f = createForm();
+        const QComboBox* boxes[] = {f.ComboBox1, f.ComboBox2, f.ComboBox3, f.ComboBox4,
+                                    f.ComboBox5};
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(boxes[i]->currentText(), c.boxes[i]) << i;
+        EXPECT_TRUE(f.findChild<QRadioButton*>(c.checkedRadio)->isChecked());
+        // Putting the stored texts in is no change of the user's: the file keeps them.
+        EXPECT_EQ(f.settings().ReadString("Settings", "Port", "COM1"), c.boxes[0]);
+    }
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(MainWindow, StartUpAppliesSettingsInItsFixedOrder) {
+    writeSettingsFile("[Settings]\r\nFileAutoStart=ON\r\nFileAutoClose=ON\r\n"
+                      "FileAutoRepeat=ON\r\nReadType=OCT\r\nPort=COM7\r\n");
+    TAppForm& f = createForm(false);
+    QStringList order;
+    auto watch = [&](auto* sender, auto signal, const char* name) {
+        QObject::connect(sender, signal, [&order, name] { order << name; });
+    };
+    for (QComboBox* box : {f.ComboBox1, f.ComboBox2, f.ComboBox3, f.ComboBox4, f.ComboBox5})
+        watch(box, &QComboBox::editTextChanged, "box changed");
+    watch(f.RadioButton4, &QRadioButton::clicked, "RadioButton4");
+    watch(f.EditLogDir, &QLineEdit::textChanged, "EditLogDir");
+    watch(f.CheckBoxRepeat, &QCheckBox::toggled, "CheckBoxRepeat");
+    watch(f.CheckBoxClose, &QCheckBox::toggled, "CheckBoxClose");
+    watch(f.CheckBoxStart, &QCheckBox::toggled, "CheckBoxStart");
+    f.FormCreate();
+
+    // Repeat is ticked, then Close is ticked and its handler unticks Repeat (seen here before
+    // Close's own change, since the window's handler runs first), then Start.
+    EXPECT_EQ(order, QStringList({"RadioButton4", "EditLogDir", "CheckBoxRepeat", "CheckBoxRepeat",
+                                  "CheckBoxClose", "CheckBoxStart"}));
+    EXPECT_EQ(f.ComboBox1->currentText(), "COM7");
+    EXPECT_TRUE(f.CheckBoxClose->isChecked());
+    EXPECT_FALSE(f.CheckBoxRepeat->isChecked());
+    EXPECT_FALSE(f.CheckBoxRepeat->isEnabled());
+    EXPECT_TRUE(f.CheckBoxClose->isEnabled());
+    EXPECT_TRUE(f.CheckBoxStart->isChecked());
+    // Each handler wrote its key back at once, in place.
+    EXPECT_EQ(readSettingsFile(),
+              kBom +
+                  "[Settings]\r\nFileAutoStart=ON\r\nFileAutoClose=ON\r\nFileAutoRepeat=OFF\r\n"
+                  "ReadType=OCT\r\nPort=COM7\r\nLogDirectory=" +
+                  desktopFolder.toUtf8() + "\r\n\r\n");
+}
+
+TEST_F(MainWindow, BadSettingsFilesStillStart) {
+    QByteArray junk(64 * 1024, Qt::Uninitialized);
+    QRandomGenerator gen(7);
+    for (char& c : junk)
+        c = char(gen.bounded(256));
+    QByteArray big = "[Settings]\r\nPort=COM4\r\n";
+    while (big.size() < 10 * 1024 * 1024)
+        big += "Key" + QByteArray::number(big.size()) + "=some value here\r\nno equals sign\r\n";
+    const QByteArray files[] = {
+        junk,
+        kBom,
+        "\xff\xfe[Settings]\r\nPort=\xc3\x28\r\n",
+        "Port=COM5\r\n[Settings]\r\nno equals\r\nPORT\r\n",
+        big,
+    };
+    for (const QByteArray& file : files) {
+        writeSettingsFile(file);
+        TAppForm& f = createForm();
+        EXPECT_TRUE(f.ComboBox1->currentText() == "COM1" || f.ComboBox1->currentText() == "COM4");
+        EXPECT_EQ(f.EditLogDir->text(), desktopFolder);
+        EXPECT_TRUE(messages.shown.isEmpty());
+    }
+}
+
+TEST_F(MainWindow, EveryChangeOfABoxWritesItsKey) {
+    TAppForm& f = createForm();
+    const std::pair<QComboBox*, const char*> boxes[] = {{f.ComboBox1, "Port"},
+                                                        {f.ComboBox2, "BaudRate"},
+                                                        {f.ComboBox3, "Parity"},
+                                                        {f.ComboBox4, "DataBits"},
+                                                        {f.ComboBox5, "StopBits"}};
+    for (const auto& [box, key] : boxes) {
+        SCOPED_TRACE(key);
+        box->setCurrentIndex(1); // picked from the list
+        EXPECT_TRUE(
+            readSettingsFile().contains(key + ("=" + box->currentText().toUtf8()) + "\r\n"));
+        box->lineEdit()->clear();
+        for (QChar c : QStringLiteral("x7")) // typed, each keystroke is a change
+            box->lineEdit()->insert(c);
+        EXPECT_TRUE(readSettingsFile().contains(QByteArray(key) + "=x7\r\n"));
+    }
+    f.RadioButton3->click();
+    EXPECT_TRUE(readSettingsFile().contains("ReadType=DEC\r\n"));
+    f.EditLogDir->setText("/logs");
+    EXPECT_TRUE(readSettingsFile().contains("LogDirectory=/logs\r\n"));
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(MainWindow, FileProblemsAreShownAndTheStoreStaysUsable) {
+    // A folder in place of settings.ini can be neither read nor replaced, even by root.
+    ASSERT_TRUE(QDir().mkpath(settingsPath()));
+    TAppForm& f = createForm();
+    // One message for the unreadable file, one for the failed write of LogDirectory.
+    ASSERT_EQ(messages.shown.size(), 2);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(messages.shown[0].caption, "ERROR");
+    EXPECT_TRUE(messages.shown[0].text.contains(settingsPath()));
+    EXPECT_EQ(messages.shown[1].text.left(messages.shown[1].text.indexOf(". ") + 2),
+              "Cannot create file \"" + settingsPath() + "\". ");
+    f.ComboBox2->setEditText("19200");
+    EXPECT_EQ(messages.shown.size(), 3);
+    EXPECT_EQ(f.settings().ReadString("Settings", "BaudRate", ""), "19200");
+}
+
+TEST_F(MainWindow, Layout) {
+    TAppForm& f = createForm();
+    struct Control {
+        const char* name;
+        QString text;
+        bool enabled;
+        bool visible;
+        QString hint = QString();
+    };
+    const Control controls[] = {
+        {"Label1", "Port", true, true},
+        {"Label2", "Baud rate", true, true},
+        {"Label3", "Parity", true, true},
+        {"Label4", "Data bits", true, true},
+        {"Label5", "Stop bits", true, true},
+        {"ButtonConnect", "CONNECT", true, true},
+        {"ButtonWand", "", true, true, "Auto Detect"},
+        {"ButtonText", "Text", false, true},
+        {"ButtonFile", "File", true, true},
+        {"PanelFile", "", true, false},
+        {"CheckBoxStart", "Auto Start", true, false},
+        {"CheckBoxRepeat", "Auto Repeat", true, false},
+        {"CheckBoxClose", "Auto Close", true, false},
+        {"ButtonSend", "SEND", false, true},
+        {"RadioButton1", "ASCII", true, true},
+        {"RadioButton2", "HEX", true, true, "Hexadecimal"},
+        {"RadioButton3", "DEC", true, true, "Decimal"},
+        {"RadioButton4", "OCT", true, true, "Octal"},
+        {"RadioButton5", "BIN", true, true, "Binary"},
+        {"ButtonLog", "Start Logging", true, true},
+        {"Label6", "Directory:", false, true},
+        {"EditLogDir", "", false, true},
+        {"Button7", "Browse...", false, true},
+        {"StatusBar1Panel1", "Bytes Read: 0", true, true},
+        {"StatusBar1Panel2", "Bytes Sent: 0", true, true},
+    };
+    f.show();
+    for (const Control& c : controls) {
+        SCOPED_TRACE(c.name);
+        auto* w = f.findChild<QWidget*>(c.name);
+        ASSERT_NE(w, nullptr);
+        if (!c.text.isEmpty()) {
+            EXPECT_EQ(w->property("text").toString(), c.text);
+        }
+        EXPECT_EQ(w->isEnabled(), c.enabled);
+        EXPECT_EQ(w->isVisible(), c.visible);
+        EXPECT_EQ(w->toolTip(), c.hint);
+    }
+    EXPECT_EQ(f.ComboBox1->count(), 99);
+    EXPECT_EQ(f.ComboBox1->itemText(98), "COM99");
+    EXPECT_EQ(f.ComboBox2->count(), 15);
+    EXPECT_EQ(f.ComboBox2->itemText(14), "256000");
+    EXPECT_TRUE(f.EditSend->isEnabled());
+    EXPECT_TRUE(f.Memo1->isReadOnly());
+    EXPECT_TRUE(f.Memo1->toPlainText().isEmpty());
+    EXPECT_EQ(f.ButtonSend->menu(), f.PopupMenu1);
+    EXPECT_EQ(f.focusWidget(), f.ButtonConnect);
+    EXPECT_FALSE(f.ButtonConnect->icon().pixmap(32).isNull()) << "icons load";
+    EXPECT_FALSE(f.ButtonWand->icon().pixmap(24, QIcon::Disabled).isNull());
+
+    struct Timer {
+        const char* name;
+        int interval;
+        bool running;
+    };
+    const Timer timers[] = {{"TimerStart", 10, true},       {"TimerReadPort", 10, false},
+                            {"TimerDisplay", 100, false},   {"TimerSendPeriodically", 100, false},
+                            {"TimerSendLater", 1000, true}, {"TimerChecker", 1000, true}};
+    for (const Timer& t : timers) {
+        auto* timer = f.findChild<QTimer*>(t.name);
+        ASSERT_NE(timer, nullptr) << t.name;
+        EXPECT_EQ(timer->interval(), t.interval) << t.name;
+        EXPECT_EQ(timer->isActive(), t.running) << t.name;
+    }
+}
+
+// Every item of the menu bar and the pop-up menus in order: name, caption, state.
+QStringList describe(const QMenu* menu, const QString& path) {
+    QStringList rows;
+    for (const QAction* a : menu->actions()) {
+        QString row = path + a->objectName() + " " + (a->isSeparator() ? "-" : a->text());
+        if (a->isChecked())
+            row += " [x]";
+        if (a->isVisible() && !a->isEnabled()) // Qt reports every hidden item as disabled
+            row += " disabled";
+        if (!a->isVisible())
+            row += " hidden";
+        if (!a->shortcut().isEmpty())
+            row += " " + a->shortcut().toString();
+        if (!a->icon().isNull())
+            row += " icon";
+        rows << row;
+        if (a->menu())
+            rows += describe(a->menu(), path + "  ");
+    }
+    return rows;
+}
+
+TEST_F(MainWindow, Menus) {
+    TAppForm& f = createForm();
+    QStringList bar;
+    for (const QAction* a : f.menuBar()->actions())
+        bar += describe(a->menu(), a->menu()->objectName() + " > ");
+    const QStringList expected = {
+        "File1 > Clear1 Clear icon",
+        "File1 > Save1 Save to File... icon",
+        "File1 > N2 -",
+        "File1 > Exit1 Exit icon",
+        "Edit1 > Copy1 Copy to Clipboard icon",
+        "Options1 > ChangeBackgroundColor1 Change Background Color... icon",
+        "Options1 > ChangeFont1 Change Font... icon",
+        "Options1 > N4 -",
+        "Options1 > Advanced1Item Advanced",
+        "Options1 >   O1Item TO (Time-out Processing)",
+        "Options1 >     TOON ON",
+        "Options1 >     TOOFF OFF [x]",
+        "Options1 >   XON1Item XON Protocol",
+        "Options1 >     XONON ON",
+        "Options1 >     XONOFF OFF [x]",
+        "Options1 >   ODSR1Item ODSR (Data Set Ready)",
+        "Options1 >     ODSRON ON",
+        "Options1 >     ODSROFF OFF [x]",
+        "Options1 >   OCTS1Item OCTS (Clear To Send)",
+        "Options1 >     OCTSON ON",
+        "Options1 >     OCTSOFF OFF [x]",
+        "Options1 >   DTR1Item DTR (Data Terminal Ready)",
+        "Options1 >     DTRON ON",
+        "Options1 >     DTROFF OFF [x]",
+        "Options1 >     DTRHS Handshake",
+        "Options1 >   RTS1Item RTS (Request To Send)",
+        "Options1 >     RTSON ON",
+        "Options1 >     RTSOFF OFF [x]",
+        "Options1 >     RTSHS Handshake",
+        "Options1 >     RTSTG Toggle",
+        "Options1 >   IDSR1Item IDSR (DSR Circuit Sensitivity)",
+        "Options1 >     IDSRON ON",
+        "Options1 >     IDSROFF OFF [x]",
+        "Options1 > ChangeSendPeriod1 Change Send Period...",
+        "Options1 > SendFormat1Item Send Format",
+        "Options1 >   ASCII1 ASCII [x]",
+        "Options1 >   HEX1 HEX",
+        "Options1 >   BIN1 BIN",
+        "Options1 > N1 -",
+        "Options1 > ResettoDefaults1 Reset to Defaults...",
+        "ools1 > SendLater2 Send Later...",
+        "Help1 > Help2 Online Help F1 icon",
+        "Help1 > N3 -",
+        "Help1 > UpdateNotifications1 Update Notifications [x] hidden",
+        "Help1 > UpdateNotificationsBar - hidden",
+        "Help1 > Language1 Language... hidden icon",
+        "Help1 > SendFeedback1 Send &Feedback... icon",
+        "Help1 > About1 &About... icon",
+    };
+    EXPECT_EQ(bar, expected);
+    f.UpdateNotifications1->setVisible(true);
+    EXPECT_FALSE(f.UpdateNotifications1->isEnabled());
+    f.Language1->setVisible(true);
+    EXPECT_TRUE(f.Language1->isEnabled());
+    QStringList menuTitles;
+    for (const QAction* a : f.menuBar()->actions())
+        menuTitles << a->text();
+    EXPECT_EQ(menuTitles, QStringList({"File", "Edit", "Options", "Tools", "Help"}));
+    EXPECT_EQ(describe(f.PopupMenu1, ""), QStringList({"SendPeriodically1 Send Periodically icon",
+                                                       "SendLater1 Send Later..."}));
+    EXPECT_EQ(describe(f.PopupMenu2, ""),
+              QStringList({"Delete1 Delete Selected", "DeleteAll1 Delete All"}));
+
+    // Exactly one tick per group, whatever is picked.
+    f.RTSTG->trigger();
+    EXPECT_TRUE(f.RTSTG->isChecked());
+    EXPECT_FALSE(f.RTSOFF->isChecked());
+}
+
+TEST_F(MainWindow, ResetToDefaults) {
+    struct Case {
+        MessageButton answer;
+        bool settingsFileExists;
+        bool restarts;
+    };
+    const Case cases[] = {
+        {MessageButton::Yes, true, true},
+        {MessageButton::Yes, false, true},
+        {MessageButton::No, true, false},
+        {MessageButton::None, true, false}, // the close box
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        startedPrograms.clear();
+        terminations = 0;
+        writeSettingsFile("[Settings]\r\nPort=COM3\r\n");
+        TAppForm& f = createForm();
+        if (!c.settingsFileExists)
+            QFile::remove(settingsPath());
+        messages.shown.clear();
+        messages.answers = {c.answer};
+        f.ResettoDefaults1->trigger();
+
+        ASSERT_EQ(messages.shown.size(), 1);
+        const MessageRequest& q = messages.shown[0];
+        EXPECT_EQ(q.icon, MessageIcon::Question);
+        EXPECT_EQ(q.caption, "Confirmation");
+        EXPECT_EQ(q.text, "Restart Application?");
+        EXPECT_EQ(q.buttons, QList<MessageButton>({MessageButton::Yes, MessageButton::No}));
+        EXPECT_EQ(q.defaultButton, MessageButton::Yes);
+        EXPECT_EQ(q.buttonCaptions, QStringList({"Yes", "No"}));
+        EXPECT_EQ(QFile::exists(settingsPath()), c.settingsFileExists && !c.restarts);
+        EXPECT_EQ(startedPrograms.size(), c.restarts ? 1 : 0);
+        EXPECT_EQ(terminations, c.restarts ? 1 : 0);
+        if (c.restarts) {
+            // The old copy writes nothing more on its way out.
+            f.ComboBox1->setEditText("COM8");
+            EXPECT_FALSE(QFile::exists(settingsPath()));
+        }
+    }
+}
+
+TEST_F(MainWindow, ResetQuestionIsTranslated) {
+    setActiveLanguage({"/l/Deutsch.lang.txt",
+                       {"{Restart Application?}Anwendung neu starten?", "{Confirmation}Bestätigung",
+                        "{Yes}Ja", "{No}Nein"}});
+    TAppForm& f = createForm();
+    f.ResettoDefaults1Click();
+    setActiveLanguage({});
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, "Anwendung neu starten?");
+    EXPECT_EQ(messages.shown[0].caption, QStringLiteral("Bestätigung"));
+    EXPECT_EQ(messages.shown[0].buttonCaptions, QStringList({"Ja", "Nein"}));
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(MainWindow, StartTimerRunsOnceAndAutoStartsOnlyAFileList) {
+    writeSettingsFile("[Settings]\r\nFileAutoStart=ON\r\n");
+    TAppForm& f = createForm();
+    QSignalSpy connectClicks(f.ButtonConnect, &QPushButton::clicked);
+    f.TimerStartTimer();
+    EXPECT_FALSE(f.TimerStart->isActive());
+    EXPECT_EQ(connectClicks.size(), 0) << "no file list, nothing to start";
+
+    f.ListView1Model->setStringList({"PING"});
+    QSignalSpy sendClicks(f.ButtonSend, &QToolButton::clicked);
+    f.TimerStartTimer();
+    EXPECT_EQ(connectClicks.size(), 1);
+    EXPECT_EQ(sendClicks.size(), 0) << "the send button stays disabled without a connection";
+}
+
+TEST_F(MainWindow, ExitEndsWithoutClosingTheWindow) {
+    TAppForm& f = createForm();
+    f.show();
+    f.Exit1->trigger();
+    EXPECT_EQ(terminations, 1);
+    EXPECT_TRUE(f.isVisible()) << "no close, so the disconnected state is never shown";
+}
+
+} // namespace

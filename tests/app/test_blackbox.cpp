@@ -1,0 +1,119 @@
+// The real executable, started in a folder of its own, as a user would start it.
+
+#include "support/qtprinters.h"
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+class Executable : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        // Others must reach the folders when the program runs as an unprivileged user.
+        QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadOther | QFile::ExeOther);
+        configHome = makeFolder("config", true);
+        home = makeFolder("home", true);
+    }
+
+    QString makeFolder(const QString& name, bool everyoneWrites) {
+        const QString path = tmp.filePath(name);
+        QDir().mkpath(path);
+        QFile::Permissions p = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                               QFile::ReadOther | QFile::ExeOther;
+        if (everyoneWrites)
+            p |= QFile::WriteOther;
+        QFile::setPermissions(path, p);
+        return path;
+    }
+
+    // Copies the program into `folder`, which then is made read-only when asked.
+    QString install(const QString& folder, bool readOnly) {
+        const QString program = folder + "/brevane";
+        EXPECT_TRUE(QFile::copy(QStringLiteral(BREVANE_EXECUTABLE), program));
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                           QFile::ExeOther);
+        if (readOnly)
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                              QFile::ExeOther);
+        return program;
+    }
+
+    // Runs the program until `settingsFile` holds a LogDirectory line; returns its bytes.
+    QByteArray runUntilSettingsWritten(const QString& program, const QString& settingsFile,
+                                       const QStringList& prefix = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", configHome);
+        env.insert("HOME", home);
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (prefix.isEmpty())
+            process.start(program, {});
+        else
+            process.start(prefix.first(), prefix.mid(1) + QStringList{program});
+        EXPECT_TRUE(process.waitForStarted(10000));
+        QByteArray bytes;
+        const QDeadlineTimer deadline(60000);
+        while (!deadline.hasExpired() && process.state() == QProcess::Running) {
+            QFile file(settingsFile);
+            if (file.open(QIODevice::ReadOnly)) {
+                bytes = file.readAll();
+                if (bytes.contains("LogDirectory="))
+                    break;
+            }
+            QThread::msleep(50);
+        }
+        EXPECT_EQ(process.state(), QProcess::Running) << "the program must keep running";
+        process.kill();
+        process.waitForFinished(10000);
+        return bytes;
+    }
+
+    static void expectFirstStartFile(const QByteArray& bytes) {
+        ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF[Settings]\r\n")) << bytes.toStdString();
+        EXPECT_TRUE(bytes.endsWith("\r\n"));
+        EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << "every line ends with CR LF";
+        EXPECT_TRUE(bytes.contains("\r\nLogDirectory="));
+    }
+
+    QTemporaryDir tmp;
+    QString configHome, home;
+};
+
+TEST_F(Executable, WritesItsSettingsBesideItselfInAWritableFolder) {
+    const QString folder = makeFolder("writable", false);
+    const QString program = install(folder, false);
+    expectFirstStartFile(runUntilSettingsWritten(program, folder + "/settings.ini"));
+    EXPECT_FALSE(QFile::exists(configHome + "/TARNICK"));
+}
+
+TEST_F(Executable, WritesItsSettingsToTheUserFolderFromAReadOnlyFolder) {
+    QStringList asUser;
+    if (geteuid() == 0) {
+        // Root writes into read-only folders, so the program runs as an ordinary user.
+        const QString setpriv = QStandardPaths::findExecutable("setpriv");
+        if (setpriv.isEmpty())
+            GTEST_SKIP() << "running as root without setpriv";
+        asUser = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+    }
+    const QString folder = makeFolder("readonly", false);
+    const QString program = install(folder, true);
+    const QString userFile = configHome + "/TARNICK/Brevane/settings.ini";
+    expectFirstStartFile(runUntilSettingsWritten(program, userFile, asUser));
+    EXPECT_FALSE(QFile::exists(folder + "/settings.ini"));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+} // namespace

@@ -1,0 +1,395 @@
+#include "app/settingsstore.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <ostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Readable failure messages instead of a byte dump; global so that the printer finds it
+// beside QString.
+[[maybe_unused]] static void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+QStringList folderEntries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+mode_t permissionBits(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return st.st_mode & 07777;
+}
+
+} // namespace
+
+// Each row: a file as a user might have edited it, and what one lookup must give.
+TEST(SettingsStoreParse, ReadsHandEditedFiles) {
+    struct Case {
+        const char* what;
+        QByteArray file;
+        const char* section;
+        const char* key;
+        QString expected; // "DEF" is the default passed in
+    };
+    const QByteArray twice =
+        "[Settings]\nPort=COM2\n[Other]\nX=1\n[SETTINGS]\nPort=COM7\nParity=ODD\n";
+    const Case cases[] = {
+        {"comments and blank lines are ignored",
+         "; Port=COM8\r\n\r\n[Settings]\r\n;Port=COM9\r\nPort=COM2\r\n", "Settings", "Port",
+         "COM2"},
+        {"names compare without letter case", "[settings]\nport=COM3\n", "Settings", "Port",
+         "COM3"},
+        {"non-ASCII names compare without letter case", "[Ayarlar]\n\xC3\x84rger=1\n", "AYARLAR",
+         "\xC3\xA4RGER", "1"},
+        {"an empty value reads empty, not the default", "[Settings]\nPort=\n", "Settings", "Port",
+         ""},
+        {"a line without = reads as absent", "[Settings]\nPort\n", "Settings", "Port", "DEF"},
+        {"a line without = does not hide a later value", "[Settings]\nPort\nPort=COM5\n",
+         "Settings", "Port", "COM5"},
+        {"the first of two equal keys counts", "[Settings]\nPort=COM2\nPORT=COM3\n", "Settings",
+         "Port", "COM2"},
+        {"lines before the first section are ignored", "Port=COM9\n[Settings]\nBaudRate=9600\n",
+         "Settings", "Port", "DEF"},
+        {"a repeated section keeps the first one's value", twice, "Settings", "Port", "COM2"},
+        {"a repeated section adds no keys", twice, "Settings", "Parity", "DEF"},
+        {"a repeated section's lines go nowhere else", twice, "Other", "Parity", "DEF"},
+        {"white space and control characters are trimmed",
+         "\t [ Settings ] \x01\n  Port \t=\t COM4 \x1f\r\n", "Settings", "Port", "COM4"},
+        {"a non-breaking space is text, not trimmed", "[Settings]\nPort=\xC2\xA0X\n", "Settings",
+         "Port", QString(QChar(0xA0)) + "X"},
+        {"the value is everything after the first =", "[Settings]\nLogDirectory = /a=b \n",
+         "Settings", "LogDirectory", "/a=b"},
+        {"a lone CR ends a line", "[Settings]\rPort=COM6\rBaudRate=1\r", "Settings", "Port",
+         "COM6"},
+        {"a bracketed line is a section even with =", "[Settings]\n[Port=COM3]\n", "Settings",
+         "Port", "DEF"},
+        {"the byte-order mark is skipped", kBom + "[Settings]\r\nPort=COM7\r\n", "Settings", "Port",
+         "COM7"},
+        {"a file of only the byte-order mark is empty", kBom, "Settings", "Port", "DEF"},
+        {"invalid UTF-8 does not disturb other lines", "[Settings]\nName=\xFF\xC3\nPort=COM1x\n",
+         "Settings", "Port", "COM1x"},
+        {"invalid UTF-8 becomes replacement characters", "[Settings]\nName=a\xFF", "Settings",
+         "Name", QString("a") + QChar(QChar::ReplacementCharacter)},
+    };
+    for (const Case& c : cases) {
+        SettingsStore store("unused");
+        store.Parse(c.file);
+        EXPECT_EQ(store.ReadString(QString::fromUtf8(c.section), QString::fromUtf8(c.key), "DEF"),
+                  c.expected)
+            << c.what;
+    }
+}
+
+TEST(SettingsStoreParse, ReadIntegerAcceptsOnlyWhole32BitNumbers) {
+    const int kDef = 4242;
+    const struct {
+        QString text;
+        int expected;
+    } cases[] = {
+        {"100", 100},
+        {"-5", -5},
+        {"+7", 7},
+        {"007", 7},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"-0x10", -16},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"0x7FFFFFFF", INT_MAX},
+        {"abc", kDef},
+        {"", kDef},
+        {"12abc", kDef},
+        {"1.5", kDef},
+        {"1 2", kDef},
+        {" 12", kDef},
+        {"99999999999", kDef},
+        {"2147483648", kDef},
+        {"-2147483649", kDef},
+        {"0x80000000", kDef},
+        {"123456789012345678901234567890", kDef},
+        {"0x", kDef},
+        {"-", kDef},
+        {"0x1G", kDef},
+        {QString::fromUtf8("\xD9\xA1\xD9\xA2"), kDef}, // Arabic-Indic digits are not decimal text
+    };
+    for (const auto& c : cases) {
+        SettingsStore store("unused");
+        store.WriteString("Settings", "SendPeriod", c.text);
+        EXPECT_EQ(store.ReadInteger("Settings", "SendPeriod", kDef), c.expected)
+            << c.text.toStdString();
+    }
+
+    SettingsStore store("unused");
+    store.Parse("[Settings]\nSendPeriod\n");
+    EXPECT_EQ(store.ReadInteger("Settings", "SendPeriod", kDef), kDef) << "valueless entry";
+    EXPECT_EQ(store.ReadInteger("Other", "SendPeriod", kDef), kDef) << "absent section";
+}
+
+TEST(SettingsStoreWrite, RewriteKeepsUnknownPartsInPlaceAndDropsTheRest) {
+    SettingsStore store("unused");
+    store.Parse("; my settings\r\n"
+                "\r\n"
+                "[settings]\r\n"
+                "port = COM2\r\n"
+                "BaudRate=9600\r\n"
+                "OldFlag\r\n"
+                "[Other]\r\n"
+                "Key=1\r\n"
+                "[Settings]\r\n"
+                "Parity=ODD\r\n");
+    store.WriteString("Settings", "Port", "COM3");      // in place, stored spelling kept
+    store.WriteString("Settings", "Parity", "EVEN");    // new: the repeated section was dropped
+    store.WriteInteger("Settings", "SendPeriod", -250); // decimal text
+    store.WriteString("Settings", "OldFlag", "ON");     // a valueless line is not a key
+    store.WriteString("New", "A", QString::fromUtf8("\xC3\xA7\xC4\xB1"));
+
+    const QByteArray expected = kBom + "[settings]\r\n"
+                                       "port=COM3\r\n"
+                                       "BaudRate=9600\r\n"
+                                       "OldFlag\r\n"
+                                       "Parity=EVEN\r\n"
+                                       "SendPeriod=-250\r\n"
+                                       "OldFlag=ON\r\n"
+                                       "\r\n"
+                                       "[Other]\r\n"
+                                       "Key=1\r\n"
+                                       "\r\n"
+                                       "[New]\r\n"
+                                       "A=\xC3\xA7\xC4\xB1\r\n"
+                                       "\r\n";
+    EXPECT_EQ(store.Serialize(), expected);
+    EXPECT_EQ(store.ReadString("Settings", "OldFlag", "DEF"), "ON");
+
+    SettingsStore reread("unused");
+    reread.Parse(expected);
+    EXPECT_EQ(reread.Serialize(), expected);
+}
+
+// A huge or random file must neither crash nor take quadratic time; what is kept must write
+// back as text that reads back the same.
+TEST(SettingsStoreParse, HugeAndBinaryInputsLoadQuickly) {
+    const qsizetype kSize = 10 * 1024 * 1024;
+    QByteArray junk(kSize, '\0');
+    QRandomGenerator rng(12345);
+    for (char& c : junk)
+        c = char(rng.bounded(256));
+    // Plenty of section headers and entries amid the noise.
+    for (qsizetype i = 0; i + 40 < kSize; i += 997) {
+        const QByteArray piece = i % 3 ? "\n[S" + QByteArray::number(i % 5000) + "]\r"
+                                       : QByteArray("\na\x01=\xFF\xFE;x\n");
+        junk.replace(i, piece.size(), piece);
+    }
+
+    QByteArray distinct;
+    for (int i = 0; distinct.size() < kSize; ++i)
+        distinct += "[S" + QByteArray::number(i) + "]\r\nK=V" + QByteArray::number(i) + "\r\n";
+
+    QElapsedTimer timer;
+    timer.start();
+    SettingsStore store("unused");
+    store.Parse(junk);
+    const QByteArray once = store.Serialize();
+    SettingsStore again("unused");
+    again.Parse(once);
+    EXPECT_EQ(again.Serialize(), once);
+
+    store.Parse(distinct);
+    EXPECT_EQ(store.ReadString("S12345", "k", "DEF"), "V12345");
+    // Generous for a sanitizer build; a quadratic repeated-section check takes minutes here.
+    EXPECT_LT(timer.elapsed(), 30000);
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QString path(const QString& relative = "settings.ini") const {
+        return m_dir.filePath(relative);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(SettingsFileTest, MissingFileStartsEmptyAndFirstWriteCreatesIt) {
+    SettingsStore store(path());
+    store.WriteString("Settings", "Port", "COM9");
+    EXPECT_FALSE(store.Load());
+    EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM1");
+    EXPECT_EQ(store.Serialize(), kBom);
+
+    store.WriteString("Settings", "LogDirectory", "/home/u/Desktop");
+    const SettingsStore::FileError err = store.UpdateFile();
+    EXPECT_FALSE(err) << err.text.toStdString();
+    EXPECT_EQ(readBytes(path()), kBom + "[Settings]\r\nLogDirectory=/home/u/Desktop\r\n\r\n");
+    EXPECT_EQ(folderEntries(m_dir.path()), QStringList{"settings.ini"}) << "no temporary left over";
+}
+
+TEST_F(SettingsFileTest, LoadReadsTheFileWrittenBefore) {
+    writeBytes(path(), kBom + "[Settings]\r\nPort=COM4\r\nSendPeriod=abc\r\n[Other]\r\nX=\r\n");
+    SettingsStore store(path());
+    EXPECT_FALSE(store.Load());
+    EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM4");
+    EXPECT_EQ(store.ReadInteger("Settings", "SendPeriod", 100), 100);
+    EXPECT_EQ(store.ReadString("Other", "X", "DEF"), "");
+}
+
+TEST_F(SettingsFileTest, UnreadableFileGivesErrorAndAnEmptyUsableStore) {
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("settings.ini"));
+    SettingsStore store(path());
+    store.WriteString("Settings", "Port", "COM9");
+
+    const SettingsStore::FileError err = store.Load();
+    EXPECT_EQ(err.text, "Cannot read file \"" + path() + "\". Is a directory");
+    EXPECT_EQ(err.sysErrno, EISDIR);
+    EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM1");
+
+    store.WriteString("Settings", "Port", "COM5");
+    EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM5");
+}
+
+TEST_F(SettingsFileTest, FileWithoutReadPermissionGivesError) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads files regardless of their permission bits";
+    writeBytes(path(), "[Settings]\nPort=COM4\n");
+    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::WriteOwner));
+    SettingsStore store(path());
+    const SettingsStore::FileError err = store.Load();
+    EXPECT_EQ(err.text, "Cannot read file \"" + path() + "\". Permission denied");
+    EXPECT_EQ(err.sysErrno, EACCES);
+    EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM1");
+}
+
+// Each row makes the file impossible to create; the store keeps the new value and the folder
+// is left exactly as it was.
+TEST_F(SettingsFileTest, WriteFailureNamesFileAndReasonAndChangesNothing) {
+    writeBytes(path("plain"), "not a folder");
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath("taken/settings.ini/inside"));
+    const struct {
+        const char* what;
+        QString file;
+        int sysErrno;
+        const char* reason;
+    } cases[] = {
+        {"missing folder", path("missing/settings.ini"), ENOENT, "No such file or directory"},
+        {"parent is a regular file", path("plain/settings.ini"), ENOTDIR, "Not a directory"},
+        {"target is a folder", path("taken/settings.ini"), EISDIR, "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        const QStringList before = folderEntries(m_dir.path()) + folderEntries(path("taken"));
+        SettingsStore store(c.file);
+        store.WriteString("Settings", "Port", "COM3");
+        const SettingsStore::FileError err = store.UpdateFile();
+        EXPECT_EQ(err.text, "Cannot create file \"" + c.file + "\". " + c.reason) << c.what;
+        EXPECT_EQ(err.sysErrno, c.sysErrno) << c.what;
+        EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM3") << c.what;
+        EXPECT_EQ(folderEntries(m_dir.path()) + folderEntries(path("taken")), before) << c.what;
+    }
+
+    // The next change tries again and succeeds once the folder exists.
+    SettingsStore store(path("missing/settings.ini"));
+    store.WriteString("Settings", "Port", "COM3");
+    ASSERT_TRUE(store.UpdateFile());
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("missing"));
+    EXPECT_FALSE(store.UpdateFile());
+    EXPECT_EQ(readBytes(path("missing/settings.ini")), store.Serialize());
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFolderLeavesOldFileUntouched) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    const QByteArray old = kBom + "[Settings]\r\nPort=COM1\r\n\r\n";
+    writeBytes(path(), old);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0555), 0);
+
+    SettingsStore store(path());
+    ASSERT_FALSE(store.Load());
+    store.WriteString("Settings", "Port", "COM2");
+    const SettingsStore::FileError err = store.UpdateFile();
+    ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
+
+    EXPECT_EQ(err.text, "Cannot create file \"" + path() + "\". Permission denied");
+    EXPECT_EQ(err.sysErrno, EACCES);
+    EXPECT_EQ(readBytes(path()), old);
+    EXPECT_EQ(folderEntries(m_dir.path()), QStringList{"settings.ini"});
+}
+
+TEST_F(SettingsFileTest, NewFileFollowsUmaskAndRewriteKeepsPermissions) {
+    const mode_t oldMask = ::umask(027);
+    SettingsStore store(path());
+    store.WriteString("Settings", "Port", "COM2");
+    const bool created = !store.UpdateFile();
+    const mode_t createdMode = permissionBits(path());
+    ::umask(oldMask);
+    ASSERT_TRUE(created);
+    EXPECT_EQ(createdMode, mode_t(0640));
+
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0604), 0);
+    store.WriteString("Settings", "Port", "COM3");
+    ASSERT_FALSE(store.UpdateFile());
+    EXPECT_EQ(permissionBits(path()), mode_t(0604));
+}
+
+TEST_F(SettingsFileTest, SymlinkedFileStaysALink) {
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("dotfiles"));
+    writeBytes(path("dotfiles/brevane.ini"), "[Settings]\nPort=COM1\n");
+    ASSERT_TRUE(QFile::link(path("dotfiles/brevane.ini"), path()));
+
+    SettingsStore store(path());
+    ASSERT_FALSE(store.Load());
+    store.WriteString("Settings", "Port", "COM2");
+    ASSERT_FALSE(store.UpdateFile());
+
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(readBytes(path("dotfiles/brevane.ini")), store.Serialize());
+    EXPECT_EQ(folderEntries(path("dotfiles")), QStringList{"brevane.ini"});
+}
+
+// Two running copies each hold their own store; every write replaces the whole file.
+TEST_F(SettingsFileTest, LastWriterWinsForEveryKey) {
+    SettingsStore first(path());
+    first.WriteString("Settings", "BaudRate", "9600");
+    first.WriteString("Settings", "Parity", "NO");
+    ASSERT_FALSE(first.UpdateFile());
+
+    SettingsStore second(path());
+    ASSERT_FALSE(second.Load());
+
+    first.WriteString("Settings", "BaudRate", "19200");
+    ASSERT_FALSE(first.UpdateFile());
+    second.WriteString("Settings", "Parity", "EVEN");
+    ASSERT_FALSE(second.UpdateFile());
+
+    SettingsStore reader(path());
+    ASSERT_FALSE(reader.Load());
+    EXPECT_EQ(reader.ReadString("Settings", "BaudRate", "DEF"), "9600");
+    EXPECT_EQ(reader.ReadString("Settings", "Parity", "DEF"), "EVEN");
+}

@@ -1,0 +1,63 @@
+#include "app/startupvalues.h"
+
+#include "support/qtprinters.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+TEST(SettingsFolder, WritableProgramFolderHoldsTheSettings) {
+    QTemporaryDir tmp;
+    const QString program = tmp.filePath("program");
+    QDir().mkpath(program);
+    EXPECT_TRUE(IsFolderWritable(program));
+    EXPECT_TRUE(IsFolderWritable(program + "/"));
+    EXPECT_FALSE(QFile::exists(program + "/chk.tmp")) << "the probe must not stay behind";
+    EXPECT_EQ(chooseSettingsFolder(program, tmp.filePath("config"), "TARNICK", "Brevane"),
+              program + "/");
+    EXPECT_FALSE(QDir(tmp.filePath("config")).exists());
+}
+
+TEST(SettingsFolder, AnExistingProbeFileCountsAsNotWritable) {
+    QTemporaryDir tmp;
+    const QString program = tmp.filePath("program");
+    QDir().mkpath(program);
+    QFile probe(program + "/chk.tmp");
+    ASSERT_TRUE(probe.open(QIODevice::WriteOnly));
+    probe.close();
+    EXPECT_FALSE(IsFolderWritable(program));
+    EXPECT_TRUE(QFile::exists(program + "/chk.tmp")) << "someone else's file stays";
+    const QString chosen =
+        chooseSettingsFolder(program, tmp.filePath("config"), "TARNICK", "Brevane");
+    EXPECT_EQ(chosen, tmp.filePath("config") + "/TARNICK/Brevane/");
+    EXPECT_TRUE(QFileInfo(chosen).isDir()) << "created with its parents";
+}
+
+TEST(SettingsFolder, MissingOrReadOnlyProgramFolder) {
+    QTemporaryDir tmp;
+    EXPECT_FALSE(IsFolderWritable(tmp.filePath("does-not-exist")));
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    const QString program = tmp.filePath("readonly");
+    QDir().mkpath(program);
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_FALSE(IsFolderWritable(program));
+    EXPECT_EQ(chooseSettingsFolder(program, tmp.filePath("config"), "TARNICK", "Brevane"),
+              tmp.filePath("config") + "/TARNICK/Brevane/");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(ListSeparator, FollowsTheDecimalSeparator) {
+    EXPECT_EQ(listSeparatorFor(","), ";");
+    EXPECT_EQ(listSeparatorFor("."), ",");
+    EXPECT_EQ(listSeparatorFor(""), ",");
+    EXPECT_EQ(currentListSeparator().size(), 1);
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#include "support/appformfixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+AppFormFixture::AppFormFixture() {
+    programFolder = tmp.filePath("program");
+    configHome = tmp.filePath("config");
+    desktopFolder = tmp.filePath("Desktop");
+    for (const QString& folder : {programFolder, configHome, desktopFolder})
+        QDir().mkpath(folder);
+}
+
+QString AppFormFixture::settingsPath() const {
+    return programFolder + "/settings.ini";
+}
+
+void AppFormFixture::writeSettingsFile(const QByteArray& bytes) const {
+    QFile file(settingsPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray AppFormFixture::readSettingsFile() const {
+    QFile file(settingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+AppEnvironment AppFormFixture::environment() {
+    AppEnvironment env;
+    env.programFile = QCoreApplication::applicationFilePath();
+    env.programFolder = programFolder;
+    env.configHome = configHome;
+    env.desktopFolder = desktopFolder;
+    env.clock = [] { return QDateTime(QDate(2026, 3, 1), QTime(14, 5, 0)); };
+    env.messages = &messages;
+    env.startProgram = [this](const QString& program) { startedPrograms << program; };
+    env.terminate = [this] { ++terminations; };
+    return env;
+}
+
+TAppForm& AppFormFixture::createForm(bool runFormCreate) {
+    form = std::make_unique<TAppForm>(environment());
+    if (runFormCreate)
+        form->FormCreate();
+    return *form;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+// AppFormFixture: a main window over a temporary folder. The program folder, the per-user
+// configuration folder and the desktop are folders of their own inside it; restarts and
+// terminations are recorded instead of carried out.
+
+#include "app/tappform.h"
+#include "support/qtprinters.h"
+#include "support/recordingmessageboxservice.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class AppFormFixture : public ::testing::Test {
+protected:
+    AppFormFixture();
+
+    // The settings.ini of a writable program folder.
+    QString settingsPath() const;
+    void writeSettingsFile(const QByteArray& bytes) const;
+    QByteArray readSettingsFile() const;
+
+    AppEnvironment environment();
+    // Builds the window and, unless told otherwise, runs its start-up.
+    TAppForm& createForm(bool runFormCreate = true);
+
+    QTemporaryDir tmp;
+    QString programFolder, configHome, desktopFolder;
+    RecordingMessageBoxService messages;
+    QStringList startedPrograms;
+    int terminations = 0;
+    std::unique_ptr<TAppForm> form;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+// RecordingMessageBoxService: a message service for tests. Keeps every request it was asked
+// to show and answers from a script; with the script empty it answers OK for a lone OK button
+// and "closed without a choice" otherwise.
+
+#include "app/messageboxservice.h"
+
+#include <QList>
+
+class RecordingMessageBoxService : public MessageBoxService {
+public:
+    MessageButton show(const MessageRequest& request) override;
+
+    QList<MessageRequest> shown;
+    QList<MessageButton> answers;
+};
