@@ -219,19 +219,20 @@ void TAppForm::EditLogDirChange() {
 }
 
 void TAppForm::CheckBoxRepeatClick() {
-    const bool on = CheckBoxRepeat->isChecked();
-    writeSetting("FileAutoRepeat", on ? "ON" : "OFF");
-    if (on)
-        CheckBoxClose->setChecked(false);
-    CheckBoxClose->setEnabled(!on);
+    storeExclusiveTick(CheckBoxRepeat, "FileAutoRepeat", CheckBoxClose);
 }
 
 void TAppForm::CheckBoxCloseClick() {
-    const bool on = CheckBoxClose->isChecked();
-    writeSetting("FileAutoClose", on ? "ON" : "OFF");
+    storeExclusiveTick(CheckBoxClose, "FileAutoClose", CheckBoxRepeat);
+}
+
+// Auto Repeat and Auto Close exclude each other: ticking one unticks and disables the other.
+void TAppForm::storeExclusiveTick(QCheckBox* box, const char* key, QCheckBox* other) {
+    const bool on = box->isChecked();
+    writeSetting(key, on ? "ON" : "OFF");
     if (on)
-        CheckBoxRepeat->setChecked(false);
-    CheckBoxRepeat->setEnabled(!on);
+        other->setChecked(false);
+    other->setEnabled(!on);
 }
 
 void TAppForm::CheckBoxStartClick() {

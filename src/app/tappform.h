@@ -165,6 +165,7 @@ private:
     void buildTimersAndDialogs();
     void connectHandlers();
     void applyStoredLineSettings();
+    void storeExclusiveTick(QCheckBox* box, const char* key, QCheckBox* other);
 
     AppEnvironment m_env;
     std::unique_ptr<SettingsStore> m_settings;

@@ -34,6 +34,14 @@ template <typename W> W* named(W* widget, const char* name) {
     return widget;
 }
 
+// A row or column on `owner` with the given margins and spacing.
+template <typename Layout> Layout* boxLayout(QWidget* owner, QMargins margins, int spacing) {
+    auto* layout = new Layout(owner);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
 QWidget* panel(const char* name, QWidget* parent) {
     return named(new QWidget(parent), name);
 }
@@ -113,16 +121,12 @@ QTimer* timer(const char* name, int interval, QObject* parent) {
 void TAppForm::buildLayout() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    auto* column = boxLayout<QVBoxLayout>(central, QMargins(0, 0, 0, 0), 0);
 
     // Top bar: port, line settings, auto-detect and connect.
     Panel1 = panel("Panel1", central);
     Panel1->setFixedHeight(38);
-    auto* top = new QHBoxLayout(Panel1);
-    top->setContentsMargins(6, 3, 6, 3);
-    top->setSpacing(4);
+    auto* top = boxLayout<QHBoxLayout>(Panel1, QMargins(6, 3, 6, 3), 4);
     Label1 = named(new QLabel(QStringLiteral("Port"), Panel1), "Label1");
     QStringList ports;
     for (int n = 1; n <= 99; ++n)
@@ -167,14 +171,10 @@ void TAppForm::buildLayout() {
     Splitter1->setChildrenCollapsible(false);
 
     Panel2 = panel("Panel2", Splitter1);
-    auto* send = new QHBoxLayout(Panel2);
-    send->setContentsMargins(2, 2, 2, 2);
-    send->setSpacing(2);
+    auto* send = boxLayout<QHBoxLayout>(Panel2, QMargins(2, 2, 2, 2), 2);
     PanelLeft = panel("PanelLeft", Panel2);
     PanelLeft->setFixedWidth(60);
-    auto* modes = new QVBoxLayout(PanelLeft);
-    modes->setContentsMargins(0, 0, 0, 0);
-    modes->setSpacing(2);
+    auto* modes = boxLayout<QVBoxLayout>(PanelLeft, QMargins(0, 0, 0, 0), 2);
     ButtonText =
         textButton("ButtonText", QStringLiteral("Text"), "textedit32", QSize(57, 30), PanelLeft);
     ButtonText->setEnabled(false);
@@ -186,9 +186,7 @@ void TAppForm::buildLayout() {
 
     PanelFile = panel("PanelFile", Panel2);
     PanelFile->setFixedWidth(338);
-    auto* fileRow = new QHBoxLayout(PanelFile);
-    fileRow->setContentsMargins(0, 0, 0, 0);
-    fileRow->setSpacing(2);
+    auto* fileRow = boxLayout<QHBoxLayout>(PanelFile, QMargins(0, 0, 0, 0), 2);
     ListView1 = named(new QTableView(PanelFile), "ListView1");
     ListView1Model = new QStringListModel(ListView1);
     ListView1->setModel(ListView1Model);
@@ -231,14 +229,10 @@ void TAppForm::buildLayout() {
     send->addWidget(ButtonSend, 0, Qt::AlignTop);
 
     auto* lower = new QWidget(Splitter1);
-    auto* lowerColumn = new QVBoxLayout(lower);
-    lowerColumn->setContentsMargins(3, 0, 3, 0);
-    lowerColumn->setSpacing(0);
+    auto* lowerColumn = boxLayout<QVBoxLayout>(lower, QMargins(3, 0, 3, 0), 0);
     Panel3 = panel("Panel3", lower);
     Panel3->setFixedHeight(30);
-    auto* readBar = new QHBoxLayout(Panel3);
-    readBar->setContentsMargins(0, 0, 0, 0);
-    readBar->setSpacing(0);
+    auto* readBar = boxLayout<QHBoxLayout>(Panel3, QMargins(0, 0, 0, 0), 0);
     Button1 = iconButton("Button1", brevaneIcon("Item6"), 30, Panel3);
     Button2 = iconButton("Button2", brevaneIcon("Item8"), 30, Panel3);
     Button3 = iconButton("Button3", brevaneIcon("Item2"), 30, Panel3);
@@ -280,9 +274,7 @@ void TAppForm::buildLayout() {
     // Log bar.
     Panel4 = panel("Panel4", central);
     Panel4->setFixedHeight(38);
-    auto* logRow = new QHBoxLayout(Panel4);
-    logRow->setContentsMargins(3, 3, 3, 3);
-    logRow->setSpacing(6);
+    auto* logRow = boxLayout<QHBoxLayout>(Panel4, QMargins(3, 3, 3, 3), 6);
     ButtonLog = textButton("ButtonLog", QStringLiteral("Start Logging"), "file_extension_log",
                            QSize(130, 32), Panel4);
     Label6 = named(new QLabel(QStringLiteral("Directory:"), Panel4), "Label6");
