@@ -85,26 +85,20 @@ int readWholeFile(const QByteArray& path, QByteArray& out) {
     const int fd = openRetrying(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
-    int err = 0;
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        err = errno;
-    } else if (S_ISDIR(st.st_mode)) {
-        err = EISDIR;
-    } else {
-        if (S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < INT_MAX)
-            out.reserve(qsizetype(st.st_size));
-        char buf[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0) {
-                out.append(buf, n);
-            } else if (n == 0 || errno == EAGAIN) {
-                break;
-            } else if (errno != EINTR) {
-                err = errno;
-                break;
-            }
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < INT_MAX)
+        out.reserve(qsizetype(st.st_size));
+    int err = 0; // a folder fails here, with EISDIR
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            out.append(buf, n);
+        } else if (n == 0 || errno == EAGAIN) {
+            break;
+        } else if (errno != EINTR) {
+            err = errno;
+            break;
         }
     }
     ::close(fd);
