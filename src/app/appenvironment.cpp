@@ -1,5 +1,7 @@
 #include "app/appenvironment.h"
 
+#include "port/portnames.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
@@ -16,5 +18,13 @@ AppEnvironment AppEnvironment::system(MessageBoxService& messages) {
     env.startProgram = [](const QString& program) { QProcess::startDetached(program, {}); };
     // exit() leaves the event loop without the close events that quit() would send.
     env.terminate = [] { QCoreApplication::exit(0); };
+    env.portList = [] { return presentSerialPorts() + comPortNames(); };
     return env;
+}
+
+QStringList comPortNames() {
+    QStringList names;
+    for (int n = 1; n <= 99; ++n)
+        names << QStringLiteral("COM%1").arg(n);
+    return names;
 }

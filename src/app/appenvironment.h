@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -22,6 +23,11 @@ struct AppEnvironment {
     std::function<void(const QString& programFile)> startProgram;
     // Ends this copy at once without closing windows (File > Exit).
     std::function<void()> terminate;
+    // The port box's list, built once at start: the serial devices present, then COM1..COM99.
+    std::function<QStringList()> portList;
 
     static AppEnvironment system(MessageBoxService& messages);
 };
+
+// "COM1" to "COM99", the names every port list ends with.
+QStringList comPortNames();

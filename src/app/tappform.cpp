@@ -46,6 +46,7 @@ TAppForm::TAppForm(AppEnvironment env, QWidget* parent)
 TAppForm::~TAppForm() = default;
 
 void TAppForm::connectHandlers() {
+    connectPortHandlers();
     connect(TimerStart, &QTimer::timeout, this, &TAppForm::TimerStartTimer);
     connect(Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
     connect(ResettoDefaults1, &QAction::triggered, this, &TAppForm::ResettoDefaults1Click);
@@ -146,7 +147,7 @@ void TAppForm::showEvent(QShowEvent* event) {
 }
 
 void TAppForm::FormClose() {
-    // Closing the port comes here once the port session exists.
+    ComKapa();
 }
 
 void TAppForm::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@
 
 #include "app/appenvironment.h"
 #include "app/settingsstore.h"
+#include "port/portsession.h"
 
 #include <QMainWindow>
 
@@ -51,6 +52,24 @@ public:
 
     // Writes one key of section "Settings" and the whole file; a failed write is shown.
     void writeSetting(const QString& key, const QString& value);
+
+    // The port session: the open line (null while disconnected) and the connected flag.
+    SerialDevice* PortHandle() const { return m_port.device(); }
+    const PortSession& portSession() const { return m_port; }
+    bool PortConnected = false;
+    // Bytes read from and written to the port since the last connect or Clear.
+    quint64 BytesReadCount = 0;
+    quint64 BytesSentCount = 0;
+
+    // Opens and configures the port named `comPortText`; true on success. With showErrors the
+    // reason of a failure is shown in a message box.
+    bool ComOlustur(const QString& comPortText, bool showErrors);
+    // Configures the open port from the boxes and the Advanced ticks; true only if every step
+    // succeeded.
+    bool ComSetup();
+    void ComKapa();
+    void BaglantiBasladi(const QString& comPortText);
+    void BaglantiBitti();
 
     // Top bar.
     QWidget* Panel1 = nullptr;
@@ -130,6 +149,27 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
 
 public slots:
+    void ButtonConnectClick();
+    void ButtonWandClick();
+
+    void TOONClick();
+    void TOOFFClick();
+    void XONONClick();
+    void XONOFFClick();
+    void ODSRONClick();
+    void ODSROFFClick();
+    void OCTSONClick();
+    void OCTSOFFClick();
+    void DTRONClick();
+    void DTROFFClick();
+    void DTRHSClick();
+    void RTSONClick();
+    void RTSOFFClick();
+    void RTSHSClick();
+    void RTSTGClick();
+    void IDSRONClick();
+    void IDSROFFClick();
+
     void FormCreate();
     void FormShow();
     void FormClose();
@@ -166,9 +206,14 @@ private:
     void connectHandlers();
     void applyStoredLineSettings();
     void storeExclusiveTick(QCheckBox* box, const char* key, QCheckBox* other);
+    void connectPortHandlers();
+    void showConnectionControls(bool connected, const QString& comPortText);
+    ModeInputs modeInputs() const;
 
     AppEnvironment m_env;
     std::unique_ptr<SettingsStore> m_settings;
+    PortSession m_port;
+    DeviceError m_setupError; // why the last ComSetup failed, for the message's detail
     QLabel* m_statusPanels[4] = {};
     bool m_ending = false; // set once this copy is on its way out: nothing more is written
 };

@@ -128,10 +128,8 @@ void TAppForm::buildLayout() {
     Panel1->setFixedHeight(38);
     auto* top = boxLayout<QHBoxLayout>(Panel1, QMargins(6, 3, 6, 3), 4);
     Label1 = named(new QLabel(QStringLiteral("Port"), Panel1), "Label1");
-    QStringList ports;
-    for (int n = 1; n <= 99; ++n)
-        ports << QStringLiteral("COM%1").arg(n);
-    ComboBox1 = editableBox("ComboBox1", 70, ports, Panel1);
+    ComboBox1 =
+        editableBox("ComboBox1", 70, m_env.portList ? m_env.portList() : comPortNames(), Panel1);
     ButtonWand = iconButton("ButtonWand", brevaneIcon("wand", "wand-gray"), 25, Panel1);
     ButtonWand->setToolTip(QStringLiteral("Auto Detect"));
     ButtonWand->setAutoRaise(true);

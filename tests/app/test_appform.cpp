@@ -1,6 +1,7 @@
 #include "app/startupvalues.h"
 #include "i18n/translate.h"
 #include "support/appformfixture.h"
+#include "support/pseudoterminal.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -428,18 +429,27 @@ TEST_F(MainWindow, ResetQuestionIsTranslated) {
 }
 
 TEST_F(MainWindow, StartTimerRunsOnceAndAutoStartsOnlyAFileList) {
-    writeSettingsFile("[Settings]\r\nFileAutoStart=ON\r\n");
+    PseudoTerminal pty;
+    const QString missing = tmp.filePath("missing-port");
+    writeSettingsFile("[Settings]\r\nFileAutoStart=ON\r\nPort=" + missing.toUtf8() + "\r\n");
     TAppForm& f = createForm();
     QSignalSpy connectClicks(f.ButtonConnect, &QPushButton::clicked);
+    QSignalSpy sendClicks(f.ButtonSend, &QToolButton::clicked);
     f.TimerStartTimer();
     EXPECT_FALSE(f.TimerStart->isActive());
     EXPECT_EQ(connectClicks.size(), 0) << "no file list, nothing to start";
 
     f.ListView1Model->setStringList({"PING"});
-    QSignalSpy sendClicks(f.ButtonSend, &QToolButton::clicked);
     f.TimerStartTimer();
     EXPECT_EQ(connectClicks.size(), 1);
-    EXPECT_EQ(sendClicks.size(), 0) << "the send button stays disabled without a connection";
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, "Unable to connect to " + missing);
+    EXPECT_EQ(sendClicks.size(), 0) << "nothing is sent when the port does not open";
+
+    f.ComboBox1->setEditText(pty.slavePath());
+    f.TimerStartTimer();
+    EXPECT_TRUE(f.PortConnected);
+    EXPECT_EQ(sendClicks.size(), 1);
 }
 
 TEST_F(MainWindow, ExitEndsWithoutClosingTheWindow) {

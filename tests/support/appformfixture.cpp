@@ -8,6 +8,7 @@ AppFormFixture::AppFormFixture() {
     programFolder = tmp.filePath("program");
     configHome = tmp.filePath("config");
     desktopFolder = tmp.filePath("Desktop");
+    portList = comPortNames();
     for (const QString& folder : {programFolder, configHome, desktopFolder})
         QDir().mkpath(folder);
 }
@@ -37,6 +38,7 @@ AppEnvironment AppFormFixture::environment() {
     env.messages = &messages;
     env.startProgram = [this](const QString& program) { startedPrograms << program; };
     env.terminate = [this] { ++terminations; };
+    env.portList = [this] { return portList; };
     return env;
 }
 

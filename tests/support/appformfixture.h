@@ -29,6 +29,7 @@ protected:
 
     QTemporaryDir tmp;
     QString programFolder, configHome, desktopFolder;
+    QStringList portList; // the port box's list; COM1..COM99 unless a test sets it
     RecordingMessageBoxService messages;
     QStringList startedPrograms;
     int terminations = 0;

@@ -1,0 +1,209 @@
+// The main window's port session: connect and disconnect, the connected and disconnected
+// states, the Advanced line options and auto-detection.
+
+#include "app/icons.h"
+#include "app/messageboxservice.h"
+#include "app/tappform.h"
+#include "i18n/translate.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+// Ticks `clicked` and unticks the other items of its group, in the group's order.
+void tickOnly(QAction* clicked, std::initializer_list<QAction*> group) {
+    for (QAction* item : group)
+        item->setChecked(item == clicked);
+}
+
+} // namespace
+
+void TAppForm::connectPortHandlers() {
+    connect(ButtonConnect, &QPushButton::clicked, this, &TAppForm::ButtonConnectClick);
+    connect(ButtonWand, &QToolButton::clicked, this, &TAppForm::ButtonWandClick);
+    const std::pair<QAction*, void (TAppForm::*)()> items[] = {
+        {TOON, &TAppForm::TOONClick},       {TOOFF, &TAppForm::TOOFFClick},
+        {XONON, &TAppForm::XONONClick},     {XONOFF, &TAppForm::XONOFFClick},
+        {ODSRON, &TAppForm::ODSRONClick},   {ODSROFF, &TAppForm::ODSROFFClick},
+        {OCTSON, &TAppForm::OCTSONClick},   {OCTSOFF, &TAppForm::OCTSOFFClick},
+        {DTRON, &TAppForm::DTRONClick},     {DTROFF, &TAppForm::DTROFFClick},
+        {DTRHS, &TAppForm::DTRHSClick},     {RTSON, &TAppForm::RTSONClick},
+        {RTSOFF, &TAppForm::RTSOFFClick},   {RTSHS, &TAppForm::RTSHSClick},
+        {RTSTG, &TAppForm::RTSTGClick},     {IDSRON, &TAppForm::IDSRONClick},
+        {IDSROFF, &TAppForm::IDSROFFClick},
+    };
+    for (const auto& [action, handler] : items)
+        connect(action, &QAction::triggered, this, handler);
+}
+
+void TAppForm::ButtonConnectClick() {
+    if (ButtonConnect->text() == QLatin1String("CONNECT")) {
+        ComOlustur(ComboBox1->currentText(), true);
+    } else {
+        ComKapa();
+        statusPanel(3)->clear();
+    }
+}
+
+bool TAppForm::ComOlustur(const QString& comPortText, bool showErrors) {
+    if (const DeviceError error = m_port.open(comPortText)) {
+        BaglantiBitti();
+        if (showErrors)
+            m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"),
+                                        "Unable to connect to " + ComboBox1->currentText(),
+                                        error.detail);
+        return false;
+    }
+    if (ComSetup()) {
+        BaglantiBasladi(comPortText);
+        return true;
+    }
+    ComKapa();
+    if (showErrors)
+        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"),
+                                    "Unable to setup " + ComboBox1->currentText(),
+                                    m_setupError.detail);
+    return false;
+}
+
+ModeInputs TAppForm::modeInputs() const {
+    ModeInputs in;
+    in.baud = ComboBox2->currentText();
+    in.parity = ComboBox3->currentText();
+    in.data = ComboBox4->currentText();
+    in.stop = ComboBox5->currentText();
+    in.timeoutProcessing = TOON->isChecked();
+    in.xon = XONON->isChecked();
+    in.outDsr = ODSRON->isChecked();
+    in.outCts = OCTSON->isChecked();
+    in.dtr = DTRON->isChecked()   ? LineSettings::Dtr::On
+             : DTRHS->isChecked() ? LineSettings::Dtr::Handshake
+                                  : LineSettings::Dtr::Off;
+    in.rts = RTSON->isChecked()   ? LineSettings::Rts::On
+             : RTSHS->isChecked() ? LineSettings::Rts::Handshake
+             : RTSTG->isChecked() ? LineSettings::Rts::Toggle
+                                  : LineSettings::Rts::Off;
+    in.dsrSensitivity = IDSRON->isChecked();
+    return in;
+}
+
+bool TAppForm::ComSetup() {
+    // The driver sizes its own queues and a non-blocking line needs no time-outs, so the
+    // mode string is the whole of the setup.
+    m_setupError = m_port.setup(modeInputs());
+    return !m_setupError;
+}
+
+void TAppForm::ComKapa() {
+    m_port.close();
+    BaglantiBitti();
+}
+
+void TAppForm::BaglantiBasladi(const QString& comPortText) {
+    PortConnected = true;
+    showConnectionControls(true, comPortText);
+    BytesReadCount = 0;
+    BytesSentCount = 0;
+    TimerDisplay->start();
+    TimerReadPort->start();
+}
+
+void TAppForm::BaglantiBitti() {
+    PortConnected = false;
+    TimerDisplay->stop();
+    TimerReadPort->stop();
+    showConnectionControls(false, QString());
+}
+
+// The rows both states share, in their order: status, connect button, wand, the five boxes,
+// the send box and the send button.
+void TAppForm::showConnectionControls(bool connected, const QString& comPortText) {
+    statusPanel(0)->setText(connected ? "Connected: " + comPortText : QString());
+    ButtonConnect->setText(connected ? QStringLiteral("DISCONNECT") : QStringLiteral("CONNECT"));
+    ButtonConnect->setIcon(brevaneIcon(connected ? "disconnect" : "connect"));
+    ButtonWand->setEnabled(!connected);
+    for (QComboBox* box : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
+        box->setEnabled(!connected);
+    EditSend->setEnabled(connected);
+    ButtonSend->setEnabled(connected);
+}
+
+void TAppForm::ButtonWandClick() {
+    bool found = false;
+    for (int position = 0; position < ComboBox1->count(); ++position) {
+        if (!ComOlustur(ComboBox1->itemText(position), false))
+            continue;
+        found = true;
+        {
+            // Picking the item is no change of the user's; the key is stored once below.
+            const QSignalBlocker quiet(ComboBox1);
+            ComboBox1->setCurrentIndex(position);
+        }
+        ComKapa();
+        break;
+    }
+    if (found)
+        ComboBox1Change();
+    else
+        m_env.messages->showMessage(MessageIcon::Warning, Translate("WARNING"),
+                                    QStringLiteral("No port detected!"));
+}
+
+void TAppForm::TOONClick() {
+    tickOnly(TOON, {TOON, TOOFF});
+}
+void TAppForm::TOOFFClick() {
+    tickOnly(TOOFF, {TOON, TOOFF});
+}
+void TAppForm::XONONClick() {
+    tickOnly(XONON, {XONON, XONOFF});
+}
+void TAppForm::XONOFFClick() {
+    tickOnly(XONOFF, {XONON, XONOFF});
+}
+void TAppForm::ODSRONClick() {
+    tickOnly(ODSRON, {ODSRON, ODSROFF});
+}
+void TAppForm::ODSROFFClick() {
+    tickOnly(ODSROFF, {ODSRON, ODSROFF});
+}
+void TAppForm::OCTSONClick() {
+    tickOnly(OCTSON, {OCTSON, OCTSOFF});
+}
+void TAppForm::OCTSOFFClick() {
+    tickOnly(OCTSOFF, {OCTSON, OCTSOFF});
+}
+void TAppForm::DTRONClick() {
+    tickOnly(DTRON, {DTRON, DTROFF, DTRHS});
+}
+void TAppForm::DTROFFClick() {
+    tickOnly(DTROFF, {DTRON, DTROFF, DTRHS});
+}
+void TAppForm::DTRHSClick() {
+    tickOnly(DTRHS, {DTRON, DTROFF, DTRHS});
+}
+void TAppForm::RTSONClick() {
+    tickOnly(RTSON, {RTSON, RTSOFF, RTSHS, RTSTG});
+}
+void TAppForm::RTSOFFClick() {
+    tickOnly(RTSOFF, {RTSON, RTSOFF, RTSHS, RTSTG});
+}
+void TAppForm::RTSHSClick() {
+    tickOnly(RTSHS, {RTSON, RTSOFF, RTSHS, RTSTG});
+}
+void TAppForm::RTSTGClick() {
+    tickOnly(RTSTG, {RTSON, RTSOFF, RTSHS, RTSTG});
+}
+void TAppForm::IDSRONClick() {
+    tickOnly(IDSRON, {IDSRON, IDSROFF});
+}
+void TAppForm::IDSROFFClick() {
+    tickOnly(IDSROFF, {IDSRON, IDSROFF});
+}
