@@ -23,6 +23,11 @@ struct AppEnvironment {
     std::function<void(const QString& programFile)> startProgram;
     // Ends this copy at once without closing windows (File > Exit).
     std::function<void()> terminate;
+    // Asks the user for a folder; returns it, or an empty text when cancelled. Unset: the
+    // window's own folder dialog.
+    std::function<QString(const QString& title, const QString& acceptLabel,
+                          const QString& startFolder)>
+        chooseFolder;
     // The port box's list, built once at start: the serial devices present, then COM1..COM99.
     std::function<QStringList()> portList;
 

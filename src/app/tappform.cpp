@@ -47,6 +47,7 @@ TAppForm::~TAppForm() = default;
 
 void TAppForm::connectHandlers() {
     connectPortHandlers();
+    connectReceiveHandlers();
     connect(TimerStart, &QTimer::timeout, this, &TAppForm::TimerStartTimer);
     connect(Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
     connect(ResettoDefaults1, &QAction::triggered, this, &TAppForm::ResettoDefaults1Click);

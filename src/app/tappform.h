@@ -31,6 +31,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class ReadPane;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
@@ -68,6 +69,15 @@ public:
     // succeeded.
     bool ComSetup();
     void ComKapa();
+
+    // Received text not yet shown; kept across disconnects until a display tick shows it.
+    QString PendingReceived;
+    // The folder last picked with Browse... in this run.
+    QString LastBrowseFolder;
+    // Reads everything that has arrived (bounded per call), counting every byte read.
+    QString ComOku();
+    // Appends one entry to today's "incoming" or "outgoing" log file; silent on failure.
+    void LogKaydet(const QString& appendStr, const QString& fileNameType);
     void BaglantiBasladi(const QString& comPortText);
     void BaglantiBitti();
 
@@ -99,7 +109,7 @@ public:
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RadioButton3 = nullptr,
                  *RadioButton4 = nullptr, *RadioButton5 = nullptr;
     QButtonGroup* ReadTypeGroup = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    ReadPane* Memo1 = nullptr;
 
     // Log bar and status bar.
     QWidget* Panel4 = nullptr;
@@ -149,6 +159,11 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
 
 public slots:
+    void TimerReadPortTimer();
+    void TimerDisplayTimer();
+    void ButtonLogClick();
+    void Button7Click();
+
     void ButtonConnectClick();
     void ButtonWandClick();
 
@@ -207,6 +222,7 @@ private:
     void applyStoredLineSettings();
     void storeExclusiveTick(QCheckBox* box, const char* key, QCheckBox* other);
     void connectPortHandlers();
+    void connectReceiveHandlers();
     void showConnectionControls(bool connected, const QString& comPortText);
     ModeInputs modeInputs() const;
 

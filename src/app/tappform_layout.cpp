@@ -3,6 +3,7 @@
 
 #include "app/icons.h"
 #include "app/tappform.h"
+#include "receive/readpane.h"
 
 #include <QActionGroup>
 #include <QButtonGroup>
@@ -256,9 +257,7 @@ void TAppForm::buildLayout() {
     }
     RadioButton1->setChecked(true);
     readBar->addStretch(1);
-    Memo1 = named(new QPlainTextEdit(lower), "Memo1");
-    Memo1->setReadOnly(true);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1 = named(new ReadPane(lower), "Memo1");
     lowerColumn->addWidget(Panel3);
     lowerColumn->addWidget(Memo1, 1);
 

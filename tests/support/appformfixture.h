@@ -30,6 +30,8 @@ protected:
     QTemporaryDir tmp;
     QString programFolder, configHome, desktopFolder;
     QStringList portList; // the port box's list; COM1..COM99 unless a test sets it
+    // Answers the window's folder chooser (title, accept label, start folder); unset: cancel.
+    std::function<QString(const QString&, const QString&, const QString&)> folderChooser;
     RecordingMessageBoxService messages;
     QStringList startedPrograms;
     int terminations = 0;

@@ -68,6 +68,11 @@ void PseudoTerminal::write(const QByteArray& bytes) {
     }
 }
 
+qsizetype PseudoTerminal::writeSome(QByteArrayView bytes) {
+    const ssize_t n = ::write(m_master, bytes.data(), size_t(bytes.size()));
+    return n > 0 ? qsizetype(n) : 0;
+}
+
 QByteArray PseudoTerminal::read(qsizetype count, int timeoutMs) {
     QByteArray out;
     const QDeadlineTimer deadline(timeoutMs);

@@ -38,6 +38,8 @@ public:
     static std::uint32_t kernelInSpeed(int fd);
 
     void write(const QByteArray& bytes);
+    // Writes what the pair takes now without waiting; returns how many bytes that was.
+    qsizetype writeSome(QByteArrayView bytes);
     // Reads from the master until `count` bytes came or `timeoutMs` passed.
     QByteArray read(qsizetype count, int timeoutMs = 2000);
     void closeMaster();

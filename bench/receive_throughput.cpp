@@ -1,0 +1,121 @@
+// Receive throughput: a writer pushes 16 MiB through a pseudo-terminal as fast as it takes
+// them into a connected main window running its own event loop; prints, one per line, the
+// bytes per second that reached the read pane and the bytes lost, for the ASCII and HEX views
+// with logging off and on.
+
+#include "app/appenvironment.h"
+#include "app/messageboxservice.h"
+#include "app/tappform.h"
+#include "receive/readpane.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <pty.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype kTotal = 16 * 1024 * 1024;
+
+class SilentMessages : public MessageBoxService {
+public:
+    MessageButton show(const MessageRequest& r) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
+        return MessageButton::None;
+    }
+};
+
+void run(bool hex, bool logging) {
+    QTemporaryDir tmp;
+    SilentMessages messages;
+    AppEnvironment env;
+    env.programFile = QCoreApplication::applicationFilePath();
+    env.programFolder = tmp.path();
+    env.configHome = tmp.filePath("config");
+    env.desktopFolder = tmp.filePath("desktop");
+    env.clock = [] { return QDateTime::currentDateTime(); };
+    env.messages = &messages;
+    env.startProgram = [](const QString&) {};
+    env.terminate = [] {};
+    env.portList = [] { return comPortNames(); };
+
+    int master = -1, slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        std::perror("openpty");
+        return;
+    }
+    TAppForm form(env);
+    form.FormCreate();
+    form.show();
+    form.ComboBox1->setEditText(QString::fromLocal8Bit(name));
+    form.ButtonConnect->click();
+    if (!form.PortConnected)
+        return;
+    if (hex)
+        form.RadioButton2->click();
+    if (logging) {
+        form.ButtonLogClick();
+        form.EditLogDir->setText(tmp.filePath("logs"));
+    }
+
+    QByteArray data(kTotal, Qt::Uninitialized);
+    for (qsizetype i = 0; i < kTotal; ++i)
+        data[i] = char('A' + i % 26);
+    QElapsedTimer clock;
+    clock.start();
+    std::thread writer([&] {
+        qsizetype done = 0;
+        while (done < kTotal) {
+            const ssize_t n = ::write(master, data.constData() + done, size_t(kTotal - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+    });
+
+    const qsizetype perByte = hex ? 3 : 1;
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(5);
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (form.Memo1->length() >= kTotal * perByte || clock.elapsed() > 180000)
+            loop.quit();
+    });
+    check.start();
+    loop.exec();
+    const double seconds = clock.elapsed() / 1000.0;
+    writer.join();
+
+    const qsizetype shown = form.Memo1->length() / perByte;
+    const char* label =
+        hex ? (logging ? "hex_log" : "hex_nolog") : (logging ? "ascii_log" : "ascii_nolog");
+    std::printf("throughput_%s_bytes_per_s %.0f\n", label, shown / seconds);
+    std::printf("lost_%s_bytes %lld\n", label, static_cast<long long>(kTotal - shown));
+    std::fflush(stdout);
+    form.ComKapa();
+    ::close(master);
+    ::close(slave);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    for (bool hex : {false, true})
+        for (bool logging : {false, true})
+            run(hex, logging);
+    return 0;
+}

@@ -1,0 +1,106 @@
+// The main window's receive path: the read and display ticks, and the traffic log controls.
+
+#include "app/tappform.h"
+#include "receive/bytecodecs.h"
+#include "receive/readpane.h"
+#include "receive/trafficlog.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+// One tick takes at most this much, so a flood of data cannot stall the window; what is left
+// waits in the driver for the next tick, 10 ms later (up to 100 MiB/s).
+constexpr qint64 kMaxReadPerTick = 1 << 20;
+constexpr qint64 kReadChunk = 64 * 1024;
+} // namespace
+
+void TAppForm::connectReceiveHandlers() {
+    connect(TimerReadPort, &QTimer::timeout, this, &TAppForm::TimerReadPortTimer);
+    connect(TimerDisplay, &QTimer::timeout, this, &TAppForm::TimerDisplayTimer);
+    connect(ButtonLog, &QPushButton::clicked, this, &TAppForm::ButtonLogClick);
+    connect(Button7, &QPushButton::clicked, this, &TAppForm::Button7Click);
+}
+
+QString TAppForm::ComOku() {
+    QByteArray bytes;
+    SerialDevice* port = PortHandle();
+    if (!port)
+        return QString();
+    char buffer[kReadChunk];
+    while (bytes.size() < kMaxReadPerTick) {
+        const qint64 n = port->read(buffer, kReadChunk, nullptr);
+        if (n <= 0) // nothing more has arrived, or a failed read: silent either way
+            break;
+        bytes.append(buffer, n);
+        BytesReadCount += quint64(n);
+    }
+    // Each byte is one character of the same code (Latin-1).
+    return QString::fromLatin1(bytes);
+}
+
+void TAppForm::TimerReadPortTimer() {
+    const QString received = ComOku();
+    if (!received.isEmpty())
+        PendingReceived += received;
+}
+
+void TAppForm::TimerDisplayTimer() {
+    statusPanel(1)->setText("Bytes Read: " + QString::number(BytesReadCount));
+    statusPanel(2)->setText("Bytes Sent: " + QString::number(BytesSentCount));
+    if (PendingReceived.isEmpty())
+        return;
+    QString rendering;
+    if (RadioButton2->isChecked())
+        rendering = HexLine(PendingReceived);
+    else if (RadioButton3->isChecked())
+        rendering = DecLine(PendingReceived);
+    else if (RadioButton4->isChecked())
+        rendering = OctLine(PendingReceived);
+    else if (RadioButton5->isChecked())
+        rendering = BinLine(PendingReceived);
+    else
+        rendering = PendingReceived;
+    Memo1->appendText(rendering);
+    if (ButtonLog->text() == QLatin1String("Stop Logging"))
+        LogKaydet(rendering, QStringLiteral("incoming"));
+    PendingReceived.clear();
+}
+
+void TAppForm::LogKaydet(const QString& appendStr, const QString& fileNameType) {
+    appendTrafficLog(EditLogDir->text(), m_env.clock().date(), fileNameType, appendStr);
+}
+
+void TAppForm::ButtonLogClick() {
+    const bool start = ButtonLog->text() == QLatin1String("Start Logging");
+    ButtonLog->setText(start ? QStringLiteral("Stop Logging") : QStringLiteral("Start Logging"));
+    for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(EditLogDir),
+                       static_cast<QWidget*>(Button7)})
+        w->setEnabled(start);
+}
+
+void TAppForm::Button7Click() {
+    const QString title = QStringLiteral("Select folder:");
+    const QString accept = QStringLiteral("Select");
+    QString folder;
+    if (m_env.chooseFolder) {
+        folder = m_env.chooseFolder(title, accept, LastBrowseFolder);
+    } else {
+        QFileDialog dialog(this, title, LastBrowseFolder);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        dialog.setLabelText(QFileDialog::Accept, accept);
+        if (!LastBrowseFolder.isEmpty())
+            dialog.selectFile(LastBrowseFolder);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            folder = dialog.selectedFiles().constFirst();
+    }
+    if (folder.isEmpty())
+        return;
+    LastBrowseFolder = folder;
+    EditLogDir->setText(folder);
+}

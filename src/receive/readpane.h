@@ -1,0 +1,73 @@
+#pragma once
+
+// ReadPane: the read-only pane that shows everything received since the last clear.
+// Appending costs only what is appended: the pane keeps its own layout of visual lines, wraps
+// just the tail it adds (at spaces where it can, else at the edge) and paints only the lines in
+// view, so a pane holding tens of megabytes updates as fast as an empty one. Its text is
+// exactly the concatenation of every append since the last clear; nothing is added or dropped.
+// A line ends at LF, CR LF or a lone CR. A character 0 is drawn as the symbol U+2400 so that it
+// is visible and never hides what follows; the text itself keeps the character 0.
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QString>
+
+#include <memory>
+#include <utility>
+
+class ReadPane : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit ReadPane(QWidget* parent = nullptr);
+    ~ReadPane() override;
+
+    // Adds `text` at the end; any selection is dropped and the caret and the view go to the end.
+    void appendText(QStringView text);
+    void clear();
+
+    QString toPlainText() const;
+    qsizetype length() const;
+    bool isEmpty() const { return length() == 0; }
+    // The caret: always a text position; after an append it is length().
+    qsizetype cursorPosition() const;
+
+    void setSelection(qsizetype anchor, qsizetype position);
+    void selectAll();
+    bool hasSelection() const;
+    QString selectedText() const;
+    // Copies the selection to the clipboard (nothing when none is selected).
+    void copy();
+
+    void setTextColor(const QColor& color);
+    QColor textColor() const;
+    void setBackgroundColor(const QColor& color);
+    QColor backgroundColor() const;
+
+    // The layout, for tests and benchmarks: the visual lines after wrapping at the current
+    // width, each as [start, end) offsets into the text (line breaks excluded), and what is
+    // drawn for one of them.
+    int visualLineCount() const;
+    std::pair<qsizetype, qsizetype> visualLine(int index) const;
+    QString displayText(int index) const;
+    // The width in pixels that visual lines are wrapped to.
+    qreal wrapWidth() const;
+    // The first visual line in view, and whether the last line is in view.
+    int firstVisibleLine() const;
+    bool isScrolledToBottom() const;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

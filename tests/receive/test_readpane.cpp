@@ -1,0 +1,537 @@
+#include "receive/readpane.h"
+#include "support/qtprinters.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::pair<qsizetype, qsizetype>>;
+
+const QChar kNul(0);
+const QChar kNulSymbol(0x2400);
+
+// The advances the pane's rules ask for, measured here independently of the pane.
+class Measure {
+public:
+    explicit Measure(const QFont& font)
+        : m_metrics(font), m_tabStop(8 * m_metrics.horizontalAdvance(' ')) {}
+
+    qreal of(QChar c, qreal x) const {
+        if (c == '\t')
+            return (std::floor(x / m_tabStop) + 1) * m_tabStop - x;
+        return m_metrics.horizontalAdvance(c == kNul ? kNulSymbol : c);
+    }
+
+    qreal width(QStringView text) const {
+        qreal x = 0;
+        for (QChar c : text)
+            x += of(c, x);
+        return x;
+    }
+
+private:
+    QFontMetricsF m_metrics;
+    qreal m_tabStop;
+};
+
+// Layout from scratch, the way the rules read: split into logical lines at CR LF, LF or CR,
+// then fill each visual line with as much as fits and move back to just after the last space.
+Lines referenceLayout(const QString& text, qreal width, const Measure& measure) {
+    Lines lines;
+    qsizetype from = 0;
+    for (;;) {
+        qsizetype to = from;
+        while (to < text.size() && text[to] != '\r' && text[to] != '\n')
+            ++to;
+        qsizetype pos = from;
+        do {
+            qsizetype end = pos;
+            qreal x = 0;
+            while (end < to && x + measure.of(text[end], x) <= width)
+                x += measure.of(text[end++], x);
+            if (end < to) {
+                const qsizetype space = end > pos ? text.lastIndexOf(' ', end - 1) : -1;
+                if (space >= pos)
+                    end = space + 1;
+                else if (end == pos)
+                    end = pos + 1;
+            }
+            lines.push_back({pos, end});
+            pos = end;
+        } while (pos < to);
+        if (to == text.size())
+            return lines;
+        from = to + (text[to] == '\r' && to + 1 < text.size() && text[to + 1] == '\n' ? 2 : 1);
+    }
+}
+
+Lines layoutOf(const ReadPane& pane) {
+    Lines lines;
+    for (int i = 0; i < pane.visualLineCount(); ++i)
+        lines.push_back(pane.visualLine(i));
+    return lines;
+}
+
+void appendInChunks(ReadPane& pane, const QString& text, std::mt19937& rng, int maxChunk) {
+    std::uniform_int_distribution<int> size(1, maxChunk);
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype n = std::min<qsizetype>(size(rng), text.size() - at);
+        pane.appendText(QStringView(text).mid(at, n));
+        at += n;
+    }
+}
+
+// Text of one of the kinds a pane meets.
+enum class Kind { Hex, Words, NoSpaces, Breaks };
+
+QString sample(Kind kind, qsizetype length, std::mt19937& rng) {
+    const auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    const QString extras[] = {"\r\n",
+                              "\n",
+                              "\r",
+                              "\t",
+                              QString(kNul),
+                              QString(QChar(0xE9)),
+                              QString(QChar(0x20AC)),
+                              QString(QChar(0x4E2D)),
+                              "  "};
+    QString text;
+    while (text.size() < length) {
+        switch (kind) {
+        case Kind::Hex:
+            text += QString::asprintf("%02X ", pick(256));
+            break;
+        case Kind::Words:
+            text += QString(1 + pick(12), QChar('a' + pick(26)));
+            text += pick(6) == 0 ? extras[pick(9)] : QString(" ");
+            break;
+        case Kind::NoSpaces:
+            text += QString(1 + pick(300), QChar('A' + pick(26)));
+            text += pick(3) == 0 ? QString(" ") : extras[pick(9)];
+            break;
+        case Kind::Breaks:
+            text += QString("\r\n\r\r\n\n\n\r").mid(pick(8), 1 + pick(3));
+            if (pick(4) == 0)
+                text += "x";
+            break;
+        }
+    }
+    return text;
+}
+
+class ReadPaneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pane.resize(320, 200);
+        pane.show();
+    }
+
+    Measure measure() const { return Measure(pane.font()); }
+
+    // A pane of the same size that gets the whole text in one append.
+    Lines freshLayout(const QString& text) {
+        ReadPane fresh;
+        fresh.setFont(pane.font());
+        fresh.resize(pane.size());
+        fresh.show();
+        fresh.appendText(text);
+        EXPECT_EQ(fresh.wrapWidth(), pane.wrapWidth());
+        return layoutOf(fresh);
+    }
+
+    void expectLayoutFollowsRules(const QString& text) {
+        const Lines lines = layoutOf(pane);
+        EXPECT_EQ(lines, referenceLayout(text, pane.wrapWidth(), measure()));
+        const Measure m = measure();
+        for (const auto& [start, end] : lines) {
+            if (end - start > 1) {
+                ASSERT_LE(m.width(QStringView(text).mid(start, end - start)), pane.wrapWidth())
+                    << "line at " << start;
+            }
+        }
+    }
+
+    ReadPane pane;
+    std::mt19937 rng{20240611};
+};
+
+TEST_F(ReadPaneTest, TextIsTheExactConcatenationOfAllAppends) {
+    // Characters above 255 arriving in the middle of long text, and pieces longer than the
+    // store's blocks, must come back unchanged.
+    const QString alphabet = QString("AZ az09 \r\n\t") + kNul + QChar(0x7F) + QChar(0xE9) +
+                             QChar(0xFF) + QChar(0x100) + QChar(0x20AC) + QChar(0xFFFF);
+    std::uniform_int_distribution<int> letter(0, int(alphabet.size()) - 1);
+    std::uniform_int_distribution<int> chunk(0, 90);
+    QString expected;
+    for (int round = 0; round < 400; ++round) {
+        const int n = round % 50 == 7 ? 70000 : chunk(rng);
+        QString piece;
+        for (int i = 0; i < n; ++i)
+            piece += round < 100 ? alphabet[letter(rng) % 8] : alphabet[letter(rng)];
+        pane.appendText(piece);
+        expected += piece;
+    }
+    ASSERT_EQ(pane.length(), expected.size());
+    EXPECT_TRUE(pane.toPlainText() == expected);
+
+    std::uniform_int_distribution<qsizetype> pos(0, expected.size());
+    for (int i = 0; i < 50; ++i) {
+        const qsizetype a = pos(rng), b = pos(rng);
+        pane.setSelection(a, b);
+        ASSERT_TRUE(pane.selectedText() == expected.mid(std::min(a, b), std::abs(a - b)))
+            << a << ".." << b;
+    }
+
+    pane.clear();
+    EXPECT_EQ(pane.length(), 0);
+    EXPECT_EQ(pane.toPlainText(), "");
+    EXPECT_EQ(pane.visualLineCount(), 1);
+    pane.appendText(u"\nok");
+    EXPECT_EQ(pane.toPlainText(), "\nok");
+    EXPECT_EQ(pane.visualLineCount(), 2);
+}
+
+TEST_F(ReadPaneTest, IncrementalLayoutMatchesTheRulesAndAFreshLayout) {
+    const struct {
+        const char* name;
+        Kind kind;
+        int maxChunk;
+    } cases[] = {
+        {"hex in display ticks", Kind::Hex, 400}, {"hex in single characters", Kind::Hex, 1},
+        {"words and breaks", Kind::Words, 7},     {"runs without spaces", Kind::NoSpaces, 50},
+        {"breaks only", Kind::Breaks, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pane.clear();
+        const QString text = sample(c.kind, 12000, rng);
+        appendInChunks(pane, text, rng, c.maxChunk);
+        ASSERT_TRUE(pane.toPlainText() == text);
+        expectLayoutFollowsRules(text);
+        EXPECT_EQ(layoutOf(pane), freshLayout(text));
+    }
+}
+
+TEST_F(ReadPaneTest, LineBreaksSplitAcrossAppends) {
+    // Each row: the pieces appended one after another, and the visual lines they make.
+    const struct {
+        std::vector<QString> pieces;
+        Lines lines;
+    } cases[] = {
+        {{"ab\r", "\ncd"}, {{0, 2}, {4, 6}}},
+        {{"ab\r", "\r\n", "cd"}, {{0, 2}, {3, 3}, {5, 7}}},
+        {{"ab\r", "cd"}, {{0, 2}, {3, 5}}},
+        {{"\r", "\n", "\r", "\n"}, {{0, 0}, {2, 2}, {4, 4}}},
+        {{"ab\n", "\rcd"}, {{0, 2}, {3, 3}, {4, 6}}},
+        {{"ab\r"}, {{0, 2}, {3, 3}}},
+        {{""}, {{0, 0}}},
+    };
+    for (const auto& c : cases) {
+        pane.clear();
+        QString text;
+        for (const QString& piece : c.pieces) {
+            pane.appendText(piece);
+            text += piece;
+        }
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(layoutOf(pane), c.lines);
+        EXPECT_EQ(layoutOf(pane), freshLayout(text));
+    }
+}
+
+TEST_F(ReadPaneTest, WrapsAfterTheLastSpaceThatFitsElseAtTheEdge) {
+    const Measure m = measure();
+    // Enough "41 " groups to overflow one line: every wrapped line ends with its space.
+    QString hex;
+    while (m.width(hex) < 3 * pane.wrapWidth())
+        hex += "41 ";
+    pane.appendText(hex);
+    ASSERT_GE(pane.visualLineCount(), 3);
+    for (int i = 0; i + 1 < pane.visualLineCount(); ++i) {
+        const QString line = pane.displayText(i);
+        EXPECT_TRUE(line.endsWith(' ')) << i;
+        EXPECT_GT(m.width(line + "41"), pane.wrapWidth()) << "line " << i << " could hold more";
+    }
+
+    // Without a space the line is cut where the next character does not fit.
+    pane.clear();
+    const QString word(400, 'W');
+    pane.appendText(word);
+    const auto [start, end] = pane.visualLine(0);
+    EXPECT_LE(m.width(QStringView(word).mid(start, end - start)), pane.wrapWidth());
+    EXPECT_GT(m.width(QStringView(word).mid(start, end - start + 1)), pane.wrapWidth());
+    EXPECT_EQ(pane.visualLine(1).first, end);
+}
+
+TEST_F(ReadPaneTest, ResizeAndFontChangeRewrapEverything) {
+    const QString text = sample(Kind::Words, 6000, rng) + sample(Kind::Hex, 6000, rng);
+    appendInChunks(pane, text, rng, 300);
+    const int lineCount = pane.visualLineCount();
+
+    pane.resize(200, 200);
+    expectLayoutFollowsRules(text);
+    EXPECT_GT(pane.visualLineCount(), lineCount);
+    EXPECT_TRUE(pane.isScrolledToBottom());
+
+    pane.resize(600, 150);
+    expectLayoutFollowsRules(text);
+    EXPECT_LT(pane.visualLineCount(), lineCount);
+    EXPECT_EQ(layoutOf(pane), freshLayout(text));
+    EXPECT_TRUE(pane.isScrolledToBottom());
+
+    QFont bigger = pane.font();
+    bigger.setPointSizeF(bigger.pointSizeF() * 2);
+    pane.setFont(bigger);
+    expectLayoutFollowsRules(text);
+    EXPECT_EQ(layoutOf(pane), freshLayout(text));
+
+    // Text appended after a re-wrap continues the new layout.
+    const QString more = sample(Kind::Hex, 3000, rng);
+    appendInChunks(pane, more, rng, 100);
+    expectLayoutFollowsRules(text + more);
+}
+
+TEST_F(ReadPaneTest, ResizeKeepsTheTextAtTheTopInView) {
+    pane.appendText(sample(Kind::Words, 20000, rng));
+    pane.verticalScrollBar()->setValue(pane.visualLineCount() / 2);
+    const qsizetype top = pane.visualLine(pane.firstVisibleLine()).first;
+
+    // Through several resizes in a row, as when a window edge is dragged.
+    for (int width : {180, 500, 320, 250, 700, 330}) {
+        pane.resize(width, 200);
+        const int first = pane.firstVisibleLine();
+        const qsizetype nextStart =
+            first + 1 < pane.visualLineCount() ? pane.visualLine(first + 1).first : pane.length();
+        EXPECT_LE(pane.visualLine(first).first, top) << width;
+        EXPECT_GT(nextStart, top) << width;
+        EXPECT_FALSE(pane.isScrolledToBottom());
+    }
+}
+
+TEST_F(ReadPaneTest, AppendDropsTheSelectionAndShowsTheEnd) {
+    EXPECT_TRUE(pane.isScrolledToBottom());
+    EXPECT_EQ(pane.firstVisibleLine(), 0);
+
+    for (int i = 0; i < 300; ++i)
+        pane.appendText(QString("line %1\r\n").arg(i));
+    EXPECT_TRUE(pane.isScrolledToBottom());
+    EXPECT_GT(pane.firstVisibleLine(), 250);
+
+    pane.verticalScrollBar()->setValue(0);
+    pane.setSelection(3, 40);
+    ASSERT_FALSE(pane.isScrolledToBottom());
+
+    pane.appendText(u"41 42 ");
+    EXPECT_TRUE(pane.isScrolledToBottom());
+    EXPECT_FALSE(pane.hasSelection());
+    EXPECT_EQ(pane.cursorPosition(), pane.length());
+    EXPECT_EQ(pane.visualLine(pane.visualLineCount() - 1).first, pane.length() - 6);
+}
+
+TEST_F(ReadPaneTest, CopyPutsTheExactSelectionOnTheClipboard) {
+    QString hex;
+    for (int i = 0; i < 200; ++i)
+        hex += QString::asprintf("%02X ", i);
+    const QString pieces[] = {"first\r", "\nsecond", QString::fromLatin1("\0third\r\r\n", 9), hex,
+                              "\tlast"};
+    QString text;
+    for (const QString& piece : pieces) {
+        pane.appendText(piece);
+        text += piece;
+    }
+    ASSERT_GT(pane.visualLineCount(), 6);
+    const qsizetype hexAt = text.indexOf("00 01");
+    const struct {
+        const char* name;
+        qsizetype anchor, position;
+    } cases[] = {
+        {"within a line", 1, 4},
+        {"across CR LF appended in two pieces", 2, 9},
+        {"starting on character 0", 13, 20},
+        {"across CR and CR LF", 15, 23},
+        {"across wrapped lines", hexAt + 10, hexAt + 400},
+        {"backwards", hexAt + 400, 3},
+        {"everything", 0, text.size()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pane.setSelection(c.anchor, c.position);
+        pane.copy();
+        const qsizetype from = std::min(c.anchor, c.position);
+        EXPECT_TRUE(QApplication::clipboard()->text() ==
+                    text.mid(from, std::abs(c.position - c.anchor)));
+    }
+}
+
+TEST_F(ReadPaneTest, NothingToCopyFromAnEmptyPane) {
+    QApplication::clipboard()->setText("before");
+    pane.selectAll();
+    EXPECT_FALSE(pane.hasSelection());
+    EXPECT_EQ(pane.selectedText(), "");
+    pane.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+}
+
+TEST_F(ReadPaneTest, CharacterZeroIsShownAndDoesNotHideWhatFollows) {
+    pane.appendText(u"A");
+    pane.appendText(QString(kNul));
+    pane.appendText(u"B");
+    pane.appendText(QString(kNul));
+    pane.appendText(u"C\r\nD");
+    EXPECT_EQ(pane.displayText(0), QString("A") + kNulSymbol + "B" + kNulSymbol + "C");
+    EXPECT_EQ(pane.displayText(1), "D");
+    EXPECT_EQ(pane.toPlainText(), QString::fromLatin1("A\0B\0C\r\nD", 8));
+    EXPECT_EQ(pane.length(), 8);
+}
+
+TEST_F(ReadPaneTest, PaintsTheChosenColoursAndTheSelection) {
+    const QColor background(10, 20, 30), text(250, 240, 0);
+    pane.setBackgroundColor(background);
+    pane.setTextColor(text);
+    EXPECT_EQ(pane.backgroundColor(), background);
+    EXPECT_EQ(pane.textColor(), text);
+    pane.appendText(u"MMMM WWWW\nHHHH");
+
+    const auto countPixels = [this](QColor colour) {
+        const QImage image = pane.viewport()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y) == colour;
+        return std::pair{count, image.width() * image.height()};
+    };
+    const auto [textPixels, all] = countPixels(text);
+    EXPECT_GT(textPixels, 10);
+    EXPECT_GT(countPixels(background).first, all / 2);
+
+    pane.selectAll();
+    const QPalette palette = pane.palette();
+    EXPECT_GT(countPixels(palette.color(QPalette::Highlight)).first, 10);
+    EXPECT_EQ(countPixels(text).first, 0);
+}
+
+TEST(ReadPaneDefaults, BlackOnWhiteReadOnlyAndFocusable) {
+    ReadPane pane;
+    EXPECT_EQ(pane.textColor(), QColor(Qt::black));
+    EXPECT_EQ(pane.backgroundColor(), QColor(Qt::white));
+    EXPECT_EQ(pane.focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(pane.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(pane.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+}
+
+class ReadPaneInputTest : public ReadPaneTest {
+protected:
+    // The middle of a viewport point on visual line `line` (which must be in view), `x` pixels
+    // from the viewport's left edge.
+    QPoint pointOn(int line, int x) const {
+        const int lineHeight = pane.fontMetrics().lineSpacing();
+        const int top = (line - pane.firstVisibleLine()) * lineHeight;
+        return {x, top + lineHeight / 2 + 2};
+    }
+};
+
+TEST_F(ReadPaneInputTest, DragSelectsFromThePressToTheMouse) {
+    pane.appendText(u"hello wide world\r\nsecond line\r\nthird");
+    QWidget* view = pane.viewport();
+    QTest::mousePress(view, Qt::LeftButton, {}, pointOn(0, 1));
+    QTest::mouseMove(view, pointOn(0, view->width() / 4));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, pointOn(0, view->width() / 4));
+    const QString selected = pane.selectedText();
+    EXPECT_FALSE(selected.isEmpty());
+    EXPECT_LT(selected.size(), 16);
+    EXPECT_TRUE(QString("hello wide world").startsWith(selected)) << selected.toStdString();
+
+    // Dragging down into the third line takes the line breaks with it.
+    QTest::mousePress(view, Qt::LeftButton, {}, pointOn(0, 1));
+    QTest::mouseMove(view, pointOn(2, view->width() - 30));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, pointOn(2, view->width() - 30));
+    EXPECT_EQ(pane.selectedText(), "hello wide world\r\nsecond line\r\nthird");
+
+    // Shift+click moves only the selection's end.
+    QTest::mouseClick(view, Qt::LeftButton, {}, pointOn(1, view->width() - 30));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, pointOn(0, 1));
+    EXPECT_EQ(pane.selectedText(), "hello wide world\r\nsecond line");
+}
+
+TEST_F(ReadPaneInputTest, DoubleClickSelectsAWord) {
+    pane.appendText(u"41 42 43");
+    const Measure m = measure();
+    const int x = 4 + int(m.width(u"41 4"));
+    QTest::mouseDClick(pane.viewport(), Qt::LeftButton, {}, pointOn(0, x));
+    EXPECT_EQ(pane.selectedText(), "42");
+}
+
+TEST_F(ReadPaneInputTest, KeysSelectCopyAndScrollButNeverEdit) {
+    const QString text = QString::fromLatin1("x\0y\r\n", 5).repeated(200) + "end";
+    pane.appendText(text);
+    QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&pane, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QApplication::clipboard()->text() == text);
+
+    for (auto key : {Qt::Key_X, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return})
+        QTest::keyClick(&pane, key);
+    QTest::keyClick(&pane, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&pane, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(pane.toPlainText() == text);
+
+    const int bottom = pane.verticalScrollBar()->maximum();
+    const int page = pane.verticalScrollBar()->pageStep();
+    ASSERT_GT(page, 3);
+    ASSERT_GT(bottom, 2 * page);
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int from, to;
+    } cases[] = {
+        {Qt::Key_Home, Qt::ControlModifier, bottom, 0},
+        {Qt::Key_End, Qt::ControlModifier, 0, bottom},
+        {Qt::Key_PageDown, {}, 0, page},
+        {Qt::Key_PageUp, {}, bottom, bottom - page},
+        {Qt::Key_Down, {}, 5, 6},
+        {Qt::Key_Up, {}, 5, 4},
+        {Qt::Key_Down, {}, bottom, bottom},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QKeySequence(c.key | c.modifiers).toString().toStdString());
+        pane.verticalScrollBar()->setValue(c.from);
+        QTest::keyClick(&pane, c.key, c.modifiers);
+        EXPECT_EQ(pane.firstVisibleLine(), c.to);
+    }
+}
+
+TEST(ReadPaneShortcuts, CopyKeyCopiesTheSelectionEvenWhenTheWindowHasACopyAction) {
+    QWidget window;
+    auto* pane = new ReadPane(&window);
+    (new QVBoxLayout(&window))->addWidget(pane);
+    int windowCopies = 0;
+    auto* action = new QAction(&window);
+    action->setShortcut(QKeySequence::Copy);
+    QObject::connect(action, &QAction::triggered, [&windowCopies] { ++windowCopies; });
+    window.addAction(action);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    pane->setFocus();
+
+    pane->appendText(u"one two");
+    pane->setSelection(4, 7);
+    QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "two");
+    EXPECT_EQ(windowCopies, 0);
+}
+
+} // namespace
