@@ -28,6 +28,9 @@ struct AppEnvironment {
     std::function<QString(const QString& title, const QString& acceptLabel,
                           const QString& startFolder)>
         chooseFolder;
+    // Asks the user for a file to open; returns its path, or an empty text when cancelled.
+    // Unset: the window's own open dialog.
+    std::function<QString()> chooseOpenFile;
     // The port box's list, built once at start: the serial devices present, then COM1..COM99.
     std::function<QStringList()> portList;
 

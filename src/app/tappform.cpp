@@ -48,6 +48,7 @@ TAppForm::~TAppForm() = default;
 void TAppForm::connectHandlers() {
     connectPortHandlers();
     connectReceiveHandlers();
+    connectTransmitHandlers();
     connect(TimerStart, &QTimer::timeout, this, &TAppForm::TimerStartTimer);
     connect(Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
     connect(ResettoDefaults1, &QAction::triggered, this, &TAppForm::ResettoDefaults1Click);
@@ -109,6 +110,8 @@ void TAppForm::FormCreate() {
 
     EditLogDir->setText(m_settings->ReadString(kSection, "LogDirectory", m_env.desktopFolder));
 
+    DosyaSec(m_settings->ReadString(kSection, "FilePath", QString()));
+
     if (m_settings->ReadString(kSection, "FileAutoRepeat", QString()) == QLatin1String("ON"))
         CheckBoxRepeat->setChecked(true);
     if (m_settings->ReadString(kSection, "FileAutoClose", QString()) == QLatin1String("ON"))
@@ -152,6 +155,7 @@ void TAppForm::FormClose() {
 }
 
 void TAppForm::closeEvent(QCloseEvent* event) {
+    m_ending = true; // a send paused between chunks stops instead of reporting a closed port
     FormClose();
     event->accept();
 }

@@ -78,6 +78,19 @@ public:
     QString ComOku();
     // Appends one entry to today's "incoming" or "outgoing" log file; silent on failure.
     void LogKaydet(const QString& appendStr, const QString& fileNameType);
+
+    // The one send routine: `str` in the current send format, in chunks of at most 32 bytes
+    // with 50 ms between them, counted, shown and logged; reports its own failures.
+    void ComTextGonder(const QString& str);
+    // Waits `milliseconds` while handling every event (timers, clicks, other sends).
+    void PumpedDelay(qint64 milliseconds);
+    // Loads the lines of the file at `path` into the file list and switches to file mode; does
+    // nothing when no file is there.
+    void DosyaSec(const QString& path);
+    // The position of the next file-list row to send.
+    int FileLineIndex = 0;
+    // The send box's text with its line breaks as CR LF, as it is sent.
+    QString sendBoxText() const;
     void BaglantiBasladi(const QString& comPortText);
     void BaglantiBitti();
 
@@ -159,6 +172,18 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
 
 public slots:
+    void ButtonSendClick();
+    void ASCII1Click();
+    void HEX1Click();
+    void BIN1Click();
+    void SendPeriodically1Click();
+    void TimerSendPeriodicallyTimer();
+    void ChangeSendPeriod1Click();
+    void ButtonFileClick();
+    void ButtonTextClick();
+    void Delete1Click();
+    void DeleteAll1Click();
+
     void TimerReadPortTimer();
     void TimerDisplayTimer();
     void ButtonLogClick();
@@ -223,13 +248,20 @@ private:
     void storeExclusiveTick(QCheckBox* box, const char* key, QCheckBox* other);
     void connectPortHandlers();
     void connectReceiveHandlers();
+    void connectTransmitHandlers();
+    bool isTextMode() const;
+    bool isLogging() const;
+    void setSendButtonSplit(bool split);
+    void changeSendFormat(QAction* clicked);
+    void fileLineStep();
     void showConnectionControls(bool connected, const QString& comPortText);
     ModeInputs modeInputs() const;
 
     AppEnvironment m_env;
     std::unique_ptr<SettingsStore> m_settings;
     PortSession m_port;
-    DeviceError m_setupError; // why the last ComSetup failed, for the message's detail
+    DeviceError m_setupError;            // why the last ComSetup failed, for the message's detail
+    QAction* m_sendFormatItem = nullptr; // the send format in force; null: ASCII
     QLabel* m_statusPanels[4] = {};
     bool m_ending = false; // set once this copy is on its way out: nothing more is written
 };

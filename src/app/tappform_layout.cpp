@@ -196,6 +196,7 @@ void TAppForm::buildLayout() {
     ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
     ListView1->setShowGrid(true);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* checks = new QWidget(PanelFile);
     checks->setFixedWidth(100);

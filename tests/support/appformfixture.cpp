@@ -39,6 +39,7 @@ AppEnvironment AppFormFixture::environment() {
     env.startProgram = [this](const QString& program) { startedPrograms << program; };
     env.terminate = [this] { ++terminations; };
     env.portList = [this] { return portList; };
+    env.chooseOpenFile = [this] { return chosenFile; };
     env.chooseFolder = [this](const QString& title, const QString& accept, const QString& start) {
         return folderChooser ? folderChooser(title, accept, start) : QString();
     };

@@ -32,6 +32,7 @@ protected:
     QStringList portList; // the port box's list; COM1..COM99 unless a test sets it
     // Answers the window's folder chooser (title, accept label, start folder); unset: cancel.
     std::function<QString(const QString&, const QString&, const QString&)> folderChooser;
+    QString chosenFile; // what the window's open dialog answers; empty: cancel
     RecordingMessageBoxService messages;
     QStringList startedPrograms;
     int terminations = 0;

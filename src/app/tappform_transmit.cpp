@@ -1,0 +1,261 @@
+// The main window's transmit side: the send routine and send formats, periodic sending, and
+// sending the rows of a file list.
+
+#include "app/icons.h"
+#include "app/messageboxservice.h"
+#include "app/tappform.h"
+#include "i18n/translate.h"
+#include "transmit/sendformat.h"
+#include "transmit/textfile.h"
+#include "transmit/tformchangeperiod.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTableView>
+#include <QTextCursor>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+const QString kSection = QStringLiteral("Settings");
+constexpr qsizetype kChunk = 32;
+constexpr qint64 kChunkPause = 50;
+} // namespace
+
+void TAppForm::connectTransmitHandlers() {
+    connect(ButtonSend, &QToolButton::clicked, this, &TAppForm::ButtonSendClick);
+    connect(ASCII1, &QAction::triggered, this, &TAppForm::ASCII1Click);
+    connect(HEX1, &QAction::triggered, this, &TAppForm::HEX1Click);
+    connect(BIN1, &QAction::triggered, this, &TAppForm::BIN1Click);
+    connect(SendPeriodically1, &QAction::triggered, this, &TAppForm::SendPeriodically1Click);
+    connect(TimerSendPeriodically, &QTimer::timeout, this, &TAppForm::TimerSendPeriodicallyTimer);
+    connect(ChangeSendPeriod1, &QAction::triggered, this, &TAppForm::ChangeSendPeriod1Click);
+    connect(ButtonFile, &QPushButton::clicked, this, &TAppForm::ButtonFileClick);
+    connect(ButtonText, &QPushButton::clicked, this, &TAppForm::ButtonTextClick);
+    connect(Delete1, &QAction::triggered, this, &TAppForm::Delete1Click);
+    connect(DeleteAll1, &QAction::triggered, this, &TAppForm::DeleteAll1Click);
+}
+
+bool TAppForm::isTextMode() const {
+    return !EditSend->isHidden();
+}
+
+bool TAppForm::isLogging() const {
+    return ButtonLog->text() == QLatin1String("Stop Logging");
+}
+
+QString TAppForm::sendBoxText() const {
+    // The box keeps line breaks as LF; a typed line break is sent as CR LF.
+    QString text = EditSend->toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+void TAppForm::ComTextGonder(const QString& str) {
+    const SendFormat format = HEX1->isChecked()   ? SendFormat::Hex
+                              : BIN1->isChecked() ? SendFormat::Bin
+                                                  : SendFormat::Ascii;
+    const QByteArray bytes = bytesToSend(str, format);
+    for (qsizetype from = 0; from < bytes.size(); from += kChunk) {
+        if (from > 0) {
+            PumpedDelay(kChunkPause);
+            if (m_ending)
+                return;
+        }
+        const QByteArray chunk = bytes.mid(from, kChunk);
+        SerialDevice* port = PortHandle();
+        const qint64 written = port ? port->write(chunk.constData(), chunk.size(), nullptr) : -1;
+        if (written < 0) {
+            m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"),
+                                        "Unable to write to " + ComboBox1->currentText());
+            return;
+        }
+        BytesSentCount += quint64(written);
+        const QString shown = QString::fromLatin1(chunk);
+        statusPanel(3)->setText("Sent: " + shown);
+        if (isLogging())
+            LogKaydet(shown, QStringLiteral("outgoing"));
+    }
+}
+
+void TAppForm::PumpedDelay(qint64 milliseconds) {
+    QEventLoop pause;
+    QTimer::singleShot(int(milliseconds), Qt::PreciseTimer, &pause, &QEventLoop::quit);
+    pause.exec();
+}
+
+// In text mode, while idle, the send button carries the drop-down of "Send Periodically" and
+// "Send Later..."; otherwise it is a plain push button.
+void TAppForm::setSendButtonSplit(bool split) {
+    ButtonSend->setMenu(split ? PopupMenu1 : nullptr);
+    ButtonSend->setPopupMode(split ? QToolButton::MenuButtonPopup : QToolButton::DelayedPopup);
+}
+
+void TAppForm::ButtonSendClick() {
+    if (ButtonSend->text() == QLatin1String("STOP")) {
+        ButtonSend->setText(QStringLiteral("SEND"));
+        TimerSendPeriodically->stop();
+        ButtonSend->setIcon(brevaneIcon("send"));
+        if (isTextMode())
+            setSendButtonSplit(true);
+        else
+            ButtonText->setEnabled(true);
+        return;
+    }
+    if (isTextMode()) {
+        if (EditSend->toPlainText().isEmpty())
+            m_env.messages->showMessage(MessageIcon::Warning, Translate("WARNING"),
+                                        QStringLiteral("Nothing to send!"));
+        else
+            ComTextGonder(sendBoxText());
+        return;
+    }
+    ButtonText->setEnabled(false);
+    FileLineIndex = 0;
+    SendPeriodically1Click();
+}
+
+void TAppForm::changeSendFormat(QAction* clicked) {
+    const auto formatOf = [this](const QAction* item) {
+        return item == HEX1 ? SendFormat::Hex : item == BIN1 ? SendFormat::Bin : SendFormat::Ascii;
+    };
+    // The menu's group has already moved the tick when this runs, so the format in force is
+    // taken from the window's own record.
+    const SendFormat from = formatOf(m_sendFormatItem ? m_sendFormatItem : ASCII1);
+    QString text = convertSendText(sendBoxText(), from, formatOf(clicked));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    EditSend->setPlainText(text);
+    EditSend->moveCursor(QTextCursor::End);
+    for (QAction* item : {ASCII1, HEX1, BIN1})
+        item->setChecked(item == clicked);
+    m_sendFormatItem = clicked;
+}
+
+void TAppForm::ASCII1Click() {
+    changeSendFormat(ASCII1);
+}
+void TAppForm::HEX1Click() {
+    changeSendFormat(HEX1);
+}
+void TAppForm::BIN1Click() {
+    changeSendFormat(BIN1);
+}
+
+void TAppForm::SendPeriodically1Click() {
+    if (isTextMode() && EditSend->toPlainText().isEmpty()) {
+        m_env.messages->showMessage(MessageIcon::Warning, Translate("WARNING"),
+                                    QStringLiteral("Nothing to send!"));
+        return;
+    }
+    setSendButtonSplit(false);
+    ButtonSend->setText(QStringLiteral("STOP"));
+    TimerSendPeriodically->setInterval(
+        clampSendPeriod(m_settings->ReadInteger(kSection, "SendPeriod", 100)));
+    TimerSendPeriodically->start();
+    ButtonSend->setIcon(brevaneIcon("time_go"));
+}
+
+void TAppForm::TimerSendPeriodicallyTimer() {
+    TimerSendPeriodically->stop();
+    if (ButtonSend->text() == QLatin1String("SEND"))
+        return;
+    if (!PortConnected) {
+        // The button is disabled after a disconnect, so its stop action is run directly.
+        if (ButtonSend->text() == QLatin1String("STOP"))
+            ButtonSendClick();
+        return;
+    }
+    if (isTextMode()) {
+        ComTextGonder(sendBoxText());
+        TimerSendPeriodically->start();
+    } else {
+        fileLineStep();
+    }
+}
+
+void TAppForm::fileLineStep() {
+    const QStringList& rows = ListView1Model->stringList();
+    if (FileLineIndex < rows.size()) {
+        const QString row = rows.at(FileLineIndex);
+        ComTextGonder(row);
+        ++FileLineIndex;
+        TimerSendPeriodically->start();
+        return;
+    }
+    if (CheckBoxClose->isChecked())
+        Exit1Click(); // the event loop ends once this tick returns
+    if (CheckBoxRepeat->isChecked()) {
+        FileLineIndex = 0;
+        TimerSendPeriodically->start();
+    } else if (ButtonSend->text() == QLatin1String("STOP")) {
+        ButtonSendClick();
+    }
+}
+
+void TAppForm::ChangeSendPeriod1Click() {
+    auto* window = new TFormChangePeriod(
+        m_settings->ReadInteger(kSection, "SendPeriod", 100),
+        [this](int period) {
+            writeSetting("SendPeriod", QString::number(period));
+            // Restarts the countdown at once when sending runs; leaves a stopped timer off.
+            TimerSendPeriodically->setInterval(period);
+        },
+        this);
+    window->show();
+}
+
+void TAppForm::ButtonFileClick() {
+    QString path;
+    if (m_env.chooseOpenFile) {
+        path = m_env.chooseOpenFile();
+    } else if (OpenDialog1->exec() == QDialog::Accepted &&
+               !OpenDialog1->selectedFiles().isEmpty()) {
+        path = OpenDialog1->selectedFiles().constFirst();
+    }
+    if (!path.isEmpty())
+        DosyaSec(path);
+}
+
+void TAppForm::DosyaSec(const QString& path) {
+    const TextFileRead file = readTextFileLines(path);
+    if (!file.exists)
+        return;
+    if (!file.error.isEmpty()) {
+        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), file.error);
+        return;
+    }
+    ListView1Model->setStringList(file.lines);
+    EditSend->hide();
+    PanelFile->show();
+    ButtonFile->setEnabled(false);
+    ButtonText->setEnabled(true);
+    setSendButtonSplit(false);
+    writeSetting("FilePath", path);
+}
+
+void TAppForm::ButtonTextClick() {
+    PanelFile->hide();
+    EditSend->show();
+    ButtonFile->setEnabled(true);
+    ButtonText->setEnabled(false);
+    setSendButtonSplit(true);
+    writeSetting("FilePath", QString());
+}
+
+void TAppForm::Delete1Click() {
+    const QModelIndex current = ListView1->currentIndex();
+    if (current.isValid() && ListView1->selectionModel()->isSelected(current))
+        ListView1Model->removeRow(current.row());
+}
+
+void TAppForm::DeleteAll1Click() {
+    ListView1Model->setStringList({});
+}

@@ -1,0 +1,329 @@
+#include "receive/trafficlog.h"
+#include "support/appformfixture.h"
+#include "support/pseudoterminal.h"
+#include "transmit/tformchangeperiod.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+class TransmitWindow : public AppFormFixture {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.isValid());
+        createForm();
+        form->ComboBox1->setEditText(pty.slavePath());
+        form->ButtonConnect->click();
+        ASSERT_TRUE(form->PortConnected);
+    }
+
+    QString writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(tmp.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    PseudoTerminal pty;
+};
+
+TEST_F(TransmitWindow, TypedTextGoesOutAsItsBytes) {
+    form->ButtonLogClick();
+    form->EditLogDir->setText(tmp.filePath("logs"));
+    form->EditSend->setPlainText("abc\n"); // a typed line break
+    form->ButtonSend->click();
+    EXPECT_EQ(pty.read(5), "abc\r\n");
+    EXPECT_EQ(form->BytesSentCount, 5u);
+    EXPECT_EQ(form->statusPanel(3)->text(), "Sent: abc\r\n");
+    QFile log(trafficLogPath(tmp.filePath("logs"), QDate(2026, 3, 1), "outgoing"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), "abc\r\n");
+}
+
+TEST_F(TransmitWindow, ChunksOfThirtyTwoBytesWithAPauseBetween) {
+    for (int size : {32, 33}) {
+        SCOPED_TRACE(size);
+        const QString text(size, QChar('x'));
+        QElapsedTimer clock;
+        clock.start();
+        form->ComTextGonder(text);
+        const qint64 took = clock.elapsed();
+        EXPECT_EQ(pty.read(size), text.toLatin1());
+        if (size == 32)
+            EXPECT_LT(took, 50) << "one write, no pause";
+        else
+            EXPECT_GE(took, 50) << "two writes with a pause between";
+    }
+    EXPECT_EQ(form->BytesSentCount, 65u);
+    EXPECT_EQ(form->statusPanel(3)->text(), "Sent: x") << "the last chunk";
+}
+
+TEST_F(TransmitWindow, SendFormatsAndTheirConversions) {
+    struct Case {
+        QAction* TAppForm::*format;
+        QString box;
+        QByteArray sent;
+    };
+    const Case cases[] = {
+        {&TAppForm::HEX1, "48 65 6C 6C 6F", "Hello"},
+        {&TAppForm::HEX1, "80 FF", QByteArray("\x80\xFF")},
+        {&TAppForm::BIN1, "01001000 01101001", "Hi"},
+        {&TAppForm::ASCII1, QStringLiteral("\u00E9"), QByteArray("\xE9")},
+    };
+    for (const Case& c : cases) {
+        ((*form).*c.format)->trigger();
+        form->EditSend->setPlainText(c.box);
+        form->ButtonSend->click();
+        EXPECT_EQ(pty.read(c.sent.size()), c.sent);
+    }
+
+    form->ASCII1->trigger();
+    form->EditSend->setPlainText("Hi");
+    const std::pair<QAction*, QString> steps[] = {{form->HEX1, "48 69"},
+                                                  {form->BIN1, "01001000 01101001"},
+                                                  {form->BIN1, "01001000 01101001"},
+                                                  {form->ASCII1, "Hi"},
+                                                  {form->HEX1, "48 69"},
+                                                  {form->ASCII1, "Hi"}};
+    for (const auto& [item, text] : steps) {
+        item->trigger();
+        EXPECT_EQ(form->EditSend->toPlainText(), text);
+        EXPECT_EQ(form->EditSend->textCursor().position(), text.size()) << "caret at the end";
+        EXPECT_FALSE(form->EditSend->textCursor().hasSelection());
+        for (QAction* other : {form->ASCII1, form->HEX1, form->BIN1})
+            EXPECT_EQ(other->isChecked(), other == item);
+    }
+}
+
+TEST_F(TransmitWindow, NothingToSend) {
+    form->ButtonSend->click();
+    form->SendPeriodically1->trigger();
+    ASSERT_EQ(messages.shown.size(), 2);
+    for (const MessageRequest& m : messages.shown) {
+        EXPECT_EQ(m.icon, MessageIcon::Warning);
+        EXPECT_EQ(m.caption, "WARNING");
+        EXPECT_EQ(m.text, "Nothing to send!");
+    }
+    EXPECT_EQ(form->ButtonSend->text(), "SEND");
+    // A HEX text without one complete pair sends nothing and says nothing.
+    form->HEX1->trigger();
+    form->EditSend->setPlainText("4");
+    form->ButtonSend->click();
+    EXPECT_EQ(messages.shown.size(), 2);
+    EXPECT_EQ(form->BytesSentCount, 0u);
+}
+
+TEST_F(TransmitWindow, AWriteThatFailsStopsTheRestOnce) {
+    // The other end goes away right after the second chunk, during the pause.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (form->BytesSentCount == 64)
+            pty.closeMaster();
+    });
+    watch.start(1);
+    form->ComTextGonder(QString(100, QChar('y')));
+    EXPECT_EQ(form->BytesSentCount, 64u);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(messages.shown[0].caption, "ERROR");
+    EXPECT_EQ(messages.shown[0].text, "Unable to write to " + pty.slavePath());
+}
+
+TEST_F(TransmitWindow, ASendWithoutAnOpenPortFails) {
+    form->ButtonConnect->click(); // disconnect
+    form->ComTextGonder("x");
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, "Unable to write to " + pty.slavePath());
+}
+
+TEST_F(TransmitWindow, ASendInsideThePauseFinishesInsideIt) {
+    QTimer::singleShot(0, [&] { form->ComTextGonder("ZZ"); });
+    form->ComTextGonder(QString(40, QChar('a')));
+    EXPECT_EQ(pty.read(42), QByteArray(32, 'a') + "ZZ" + QByteArray(8, 'a'));
+}
+
+TEST_F(TransmitWindow, PeriodicSendingUntilStopOrDisconnect) {
+    form->EditSend->setPlainText("P");
+    form->SendPeriodically1->trigger();
+    EXPECT_EQ(form->ButtonSend->text(), "STOP");
+    EXPECT_EQ(form->ButtonSend->menu(), nullptr) << "a plain push button while sending";
+    EXPECT_EQ(form->TimerSendPeriodically->interval(), 100);
+    EXPECT_TRUE(form->TimerSendPeriodically->isActive());
+    EXPECT_EQ(form->BytesSentCount, 0u) << "nothing at once";
+    form->TimerSendPeriodicallyTimer();
+    form->TimerSendPeriodicallyTimer();
+    EXPECT_EQ(pty.read(2), "PP");
+    EXPECT_TRUE(form->TimerSendPeriodically->isActive()) << "armed again after the send";
+
+    form->ButtonConnect->click(); // disconnect
+    EXPECT_EQ(form->ButtonSend->text(), "STOP");
+    form->TimerSendPeriodicallyTimer();
+    EXPECT_EQ(form->ButtonSend->text(), "SEND");
+    EXPECT_FALSE(form->TimerSendPeriodically->isActive());
+    EXPECT_EQ(form->ButtonSend->menu(), form->PopupMenu1) << "a split button again";
+
+    form->ButtonConnect->click();
+    form->SendPeriodically1->trigger();
+    form->ButtonSend->click(); // STOP
+    EXPECT_EQ(form->ButtonSend->text(), "SEND");
+    EXPECT_FALSE(form->TimerSendPeriodically->isActive());
+}
+
+TEST_F(TransmitWindow, ThePeriodWindow) {
+    writeSettingsFile("[Settings]\r\nSendPeriod=0\r\n");
+    createForm();
+    form->ComboBox1->setEditText(pty.slavePath());
+    form->ButtonConnect->click();
+    form->EditSend->setPlainText("P");
+    form->SendPeriodically1->trigger();
+    EXPECT_EQ(form->TimerSendPeriodically->interval(), 1) << "a stored 0 is brought to 1";
+
+    struct Case {
+        QString typed;
+        int stored;
+    };
+    const Case cases[] = {
+        {"5000", 5000}, {"0", 1}, {"2147483647", 999999999}, {"99999999999", 1}, {"-", 1}};
+    for (const Case& c : cases) {
+        form->ChangeSendPeriod1->trigger();
+        auto* window = form->findChild<TFormChangePeriod*>();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->windowTitle(), "Change Send Period");
+        EXPECT_EQ(window->size(), QSize(263, 81));
+        EXPECT_FALSE(window->isModal());
+        window->SpinEdit1->lineEdit()->setText(c.typed);
+        window->Button1->click();
+        EXPECT_EQ(form->settings().ReadInteger("Settings", "SendPeriod", -1), c.stored);
+        EXPECT_EQ(form->TimerSendPeriodically->interval(), c.stored);
+        EXPECT_TRUE(form->TimerSendPeriodically->isActive());
+        delete window; // closed windows delete themselves later
+    }
+
+    // Cancel, Escape and the close box write nothing.
+    const QByteArray before = readSettingsFile();
+    for (int way = 0; way < 3; ++way) {
+        form->ChangeSendPeriod1->trigger();
+        auto* window = form->findChild<TFormChangePeriod*>();
+        window->show();
+        window->SpinEdit1->lineEdit()->setText("777");
+        if (way == 0)
+            window->Button2->click();
+        else if (way == 1)
+            QTest::keyClick(window, Qt::Key_Escape);
+        else
+            window->close();
+        EXPECT_FALSE(window->isVisible());
+        delete window;
+    }
+    EXPECT_EQ(readSettingsFile(), before);
+}
+
+TEST_F(TransmitWindow, FileRowsOnePerPeriodThenStop) {
+    form->DosyaSec(writeFile("abc.txt", "A\r\nB\r\nC\r\n"));
+    EXPECT_TRUE(form->EditSend->isHidden());
+    EXPECT_FALSE(form->PanelFile->isHidden());
+    EXPECT_FALSE(form->ButtonFile->isEnabled());
+    EXPECT_TRUE(form->ButtonText->isEnabled());
+    EXPECT_EQ(form->ButtonSend->menu(), nullptr);
+    EXPECT_EQ(form->ListView1Model->stringList(), QStringList({"A", "B", "C"}));
+    EXPECT_TRUE(readSettingsFile().contains("FilePath=" + tmp.filePath("abc.txt").toUtf8()));
+
+    form->ButtonSend->click();
+    EXPECT_EQ(form->ButtonSend->text(), "STOP");
+    EXPECT_FALSE(form->ButtonText->isEnabled());
+    for (int tick = 0; tick < 3; ++tick)
+        form->TimerSendPeriodicallyTimer();
+    EXPECT_EQ(pty.read(3), "ABC");
+    EXPECT_EQ(form->ButtonSend->text(), "STOP");
+    form->TimerSendPeriodicallyTimer(); // the end of the list
+    EXPECT_EQ(form->ButtonSend->text(), "SEND");
+    EXPECT_TRUE(form->ButtonText->isEnabled());
+    EXPECT_FALSE(form->TimerSendPeriodically->isActive());
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(TransmitWindow, AutoRepeatAndAutoClose) {
+    form->DosyaSec(writeFile("abc.txt", "A\nB\nC"));
+    form->CheckBoxRepeat->click();
+    form->ButtonSend->click();
+    for (int tick = 0; tick < 9; ++tick) // A B C, end of list, A B C, end of list, A
+        form->TimerSendPeriodicallyTimer();
+    EXPECT_EQ(pty.read(7, 200), "ABCABCA") << "one silent tick between rounds";
+    EXPECT_EQ(form->ButtonSend->text(), "STOP");
+
+    form->ButtonSend->click(); // STOP
+    EXPECT_FALSE(form->CheckBoxClose->isEnabled()) << "greyed out while Auto Repeat is on";
+    form->CheckBoxRepeat->click();
+    form->CheckBoxClose->click();
+    EXPECT_FALSE(form->CheckBoxRepeat->isChecked());
+    EXPECT_FALSE(form->CheckBoxRepeat->isEnabled());
+    EXPECT_TRUE(readSettingsFile().contains("FileAutoRepeat=OFF\r\nFileAutoClose=ON\r\n"));
+    form->ButtonSend->click();
+    for (int tick = 0; tick < 3; ++tick)
+        form->TimerSendPeriodicallyTimer();
+    EXPECT_EQ(terminations, 0);
+    form->TimerSendPeriodicallyTimer();
+    EXPECT_EQ(terminations, 1) << "ends like File > Exit after the last row";
+    form->CheckBoxClose->click();
+    EXPECT_TRUE(form->CheckBoxRepeat->isEnabled());
+    EXPECT_FALSE(form->CheckBoxRepeat->isChecked());
+}
+
+TEST_F(TransmitWindow, FileModeAndTheListCommands) {
+    const QString first = writeFile("one.txt", "1\n2\n3\n");
+    form->DosyaSec(first);
+    form->DosyaSec(writeFile("two.txt", QByteArray("\xFF\xFE"
+                                                   "x\0\n\0y\0",
+                                                   8)));
+    EXPECT_EQ(form->ListView1Model->stringList(), QStringList({"x", "y"}));
+
+    // A file that exists but cannot be read: a message, and nothing changes.
+    form->DosyaSec(tmp.path());
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(form->ListView1Model->stringList(), QStringList({"x", "y"}));
+    EXPECT_TRUE(readSettingsFile().contains("two.txt"));
+    form->DosyaSec(tmp.filePath("missing.txt")); // silently nothing
+    EXPECT_EQ(messages.shown.size(), 1);
+
+    form->ListView1->setCurrentIndex(form->ListView1Model->index(0, 0));
+    form->Delete1->trigger();
+    EXPECT_EQ(form->ListView1Model->stringList(), QStringList({"y"}));
+    form->DeleteAll1->trigger();
+    EXPECT_TRUE(form->ListView1Model->stringList().isEmpty());
+
+    form->ButtonTextClick();
+    EXPECT_FALSE(form->EditSend->isHidden());
+    EXPECT_TRUE(form->PanelFile->isHidden());
+    EXPECT_TRUE(form->ButtonFile->isEnabled());
+    EXPECT_FALSE(form->ButtonText->isEnabled());
+    EXPECT_EQ(form->ButtonSend->menu(), form->PopupMenu1);
+    EXPECT_TRUE(readSettingsFile().contains("FilePath=\r\n"));
+
+    chosenFile = first;
+    form->ButtonFile->click();
+    EXPECT_EQ(form->ListView1Model->stringList(), QStringList({"1", "2", "3"}));
+}
+
+TEST_F(TransmitWindow, AnEmptyListEndsAtTheFirstTick) {
+    form->DosyaSec(writeFile("empty.txt", ""));
+    form->ButtonSend->click();
+    form->TimerSendPeriodicallyTimer();
+    EXPECT_EQ(form->ButtonSend->text(), "SEND");
+    EXPECT_EQ(form->BytesSentCount, 0u);
+}
+
+} // namespace
