@@ -1,8 +1,12 @@
 // The real executable, started in a folder of its own, as a user would start it.
 
+#include "port/linuxserialdevice.h"
+#include "support/pseudoterminal.h"
 #include "support/qtprinters.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -81,6 +85,35 @@ protected:
         return bytes;
     }
 
+    // Starts the program the way a user would, on the offscreen display.
+    void start(QProcess& process, const QString& program) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", configHome);
+        env.insert("HOME", home);
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, {});
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    // A program folder whose settings send the rows A, B and C to `port` at start and then
+    // end the program.
+    QString installAutoSender(const QString& port) {
+        const QString folder = makeFolder("auto", false);
+        QFile rows(folder + "/rows.txt");
+        EXPECT_TRUE(rows.open(QIODevice::WriteOnly));
+        rows.write("A\r\nB\r\nC\r\n");
+        rows.close();
+        QFile settings(folder + "/settings.ini");
+        EXPECT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("\xEF\xBB\xBF[Settings]\r\nPort=" + port.toUtf8() +
+                       "\r\nFilePath=" + rows.fileName().toUtf8() +
+                       "\r\nFileAutoStart=ON\r\nFileAutoClose=ON\r\nSendPeriod=200\r\n");
+        settings.close();
+        return install(folder, false);
+    }
+
     static void expectFirstStartFile(const QByteArray& bytes) {
         ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF[Settings]\r\n")) << bytes.toStdString();
         EXPECT_TRUE(bytes.endsWith("\r\n"));
@@ -114,6 +147,43 @@ TEST_F(Executable, WritesItsSettingsToTheUserFolderFromAReadOnlyFolder) {
     expectFirstStartFile(runUntilSettingsWritten(program, userFile, asUser));
     EXPECT_FALSE(QFile::exists(folder + "/settings.ini"));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(Executable, AutoStartSendsTheFileRowsAndAutoCloseEndsTheProgram) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.isValid());
+    QProcess process;
+    start(process, installAutoSender(pty.slavePath()));
+    QByteArray got;
+    QList<qint64> arrivals;
+    QElapsedTimer clock;
+    clock.start();
+    while (got.size() < 3 && clock.elapsed() < 30000) {
+        const QByteArray part = pty.read(1, 100);
+        for (char c : part) {
+            got.append(c);
+            arrivals.append(clock.elapsed());
+        }
+    }
+    EXPECT_EQ(got, "ABC");
+    ASSERT_EQ(arrivals.size(), 3);
+    EXPECT_GE(arrivals[1] - arrivals[0], 150) << "one row per period of 200 ms";
+    EXPECT_GE(arrivals[2] - arrivals[1], 150);
+    ASSERT_TRUE(process.waitForFinished(30000)) << "Auto Close ends the program";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+}
+
+TEST_F(Executable, AutoStartOnAHeldPortSendsNothingAndStaysUp) {
+    PseudoTerminal pty;
+    LinuxSerialDevice holder(pty.slavePath());
+    ASSERT_FALSE(holder.open());
+    QProcess process;
+    start(process, installAutoSender(pty.slavePath()));
+    EXPECT_TRUE(pty.read(1, 3000).isEmpty());
+    EXPECT_EQ(process.state(), QProcess::Running) << "it shows its connect error and waits";
+    process.kill();
+    process.waitForFinished(10000);
 }
 
 } // namespace
