@@ -18,6 +18,8 @@ struct AppEnvironment {
     QString configHome;    // base of the per-user settings folder ($XDG_CONFIG_HOME)
     QString desktopFolder; // default log folder
     std::function<QDateTime()> clock;
+    // The locale for dates, times and the list separator; empty: the process's own.
+    QByteArray localeName;
     MessageBoxService* messages = nullptr;
     // Starts a new copy of the program; the real one detaches a process.
     std::function<void(const QString& programFile)> startProgram;
@@ -31,6 +33,8 @@ struct AppEnvironment {
     // Asks the user for a file to open; returns its path, or an empty text when cancelled.
     // Unset: the window's own open dialog.
     std::function<QString()> chooseOpenFile;
+    // Sounds the default beep; unset: the system's.
+    std::function<void()> beep;
     // The port box's list, built once at start: the serial devices present, then COM1..COM99.
     std::function<QStringList()> portList;
 

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     QtMessageBoxService messages;
     TAppForm form(AppEnvironment::system(messages));
     form.FormCreate();
+    form.createSendLaterWindow();
     form.show();
     return app.exec();
 }

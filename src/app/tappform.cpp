@@ -1,6 +1,7 @@
 #include "app/tappform.h"
 
 #include "app/icons.h"
+#include "app/localeformats.h"
 #include "app/messageboxservice.h"
 #include "app/startupvalues.h"
 #include "app/versiondata.h"
@@ -89,7 +90,8 @@ void TAppForm::FormCreate() {
     setWindowTitle(values.MainCaption);
     values.SettingsFolder = chooseSettingsFolder(m_env.programFolder, m_env.configHome,
                                                  values.CompanyName, values.ProductName);
-    values.ListSeparator = currentListSeparator();
+    m_formats = std::make_unique<LocaleFormats>(m_env.localeName);
+    values.ListSeparator = m_formats->listSeparator();
     setStartupValues(values);
 
     m_settings = std::make_unique<SettingsStore>(values.SettingsFolder + "settings.ini");

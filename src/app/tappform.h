@@ -32,6 +32,8 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class ReadPane;
+class LocaleFormats;
+class TFormSendLater;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
@@ -91,6 +93,12 @@ public:
     int FileLineIndex = 0;
     // The send box's text with its line breaks as CR LF, as it is sent.
     QString sendBoxText() const;
+
+    // The Send Later window: created once, right after the main window's start-up, and only
+    // hidden when closed.
+    void createSendLaterWindow();
+    TFormSendLater* FormSendLater = nullptr;
+    const LocaleFormats& localeFormats() const { return *m_formats; }
     void BaglantiBasladi(const QString& comPortText);
     void BaglantiBitti();
 
@@ -172,6 +180,10 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
 
 public slots:
+    void SendLater1Click();
+    void SendLater2Click();
+    void TimerSendLaterTimer();
+
     void ButtonSendClick();
     void ASCII1Click();
     void HEX1Click();
@@ -259,6 +271,7 @@ private:
 
     AppEnvironment m_env;
     std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<LocaleFormats> m_formats;
     PortSession m_port;
     DeviceError m_setupError;            // why the last ComSetup failed, for the message's detail
     QAction* m_sendFormatItem = nullptr; // the send format in force; null: ASCII

@@ -2,12 +2,17 @@
 // sending the rows of a file list.
 
 #include "app/icons.h"
+#include "app/localeformats.h"
 #include "app/messageboxservice.h"
+#include "app/startupvalues.h"
 #include "app/tappform.h"
 #include "i18n/translate.h"
 #include "transmit/sendformat.h"
 #include "transmit/textfile.h"
 #include "transmit/tformchangeperiod.h"
+#include "transmit/tformsendlater.h"
+
+#include <QApplication>
 
 #include <QAction>
 #include <QCheckBox>
@@ -42,6 +47,46 @@ void TAppForm::connectTransmitHandlers() {
     connect(ButtonText, &QPushButton::clicked, this, &TAppForm::ButtonTextClick);
     connect(Delete1, &QAction::triggered, this, &TAppForm::Delete1Click);
     connect(DeleteAll1, &QAction::triggered, this, &TAppForm::DeleteAll1Click);
+    connect(SendLater1, &QAction::triggered, this, &TAppForm::SendLater1Click);
+    connect(SendLater2, &QAction::triggered, this, &TAppForm::SendLater2Click);
+    connect(TimerSendLater, &QTimer::timeout, this, &TAppForm::TimerSendLaterTimer);
+}
+
+void TAppForm::createSendLaterWindow() {
+    SendLaterContext context;
+    context.filePath = startupValues().SettingsFolder + "sendlater.csv";
+    context.separator = startupValues().ListSeparator.at(0);
+    context.formats = m_formats.get();
+    context.messages = m_env.messages;
+    context.errorCaption = startupValues().ProductName;
+    context.clock = m_env.clock;
+    context.beep = m_env.beep ? m_env.beep : [] { QApplication::beep(); };
+    FormSendLater = new TFormSendLater(std::move(context), this);
+}
+
+void TAppForm::SendLater1Click() {
+    FormSendLater->setMemoCommand(sendBoxText());
+    SendLater2Click();
+}
+
+void TAppForm::SendLater2Click() {
+    FormSendLater->show();
+    FormSendLater->raise();
+    FormSendLater->activateWindow();
+}
+
+void TAppForm::TimerSendLaterTimer() {
+    if (!FormSendLater)
+        return;
+    // The count is read again for every entry: a send pauses between chunks, and the list can
+    // change meanwhile.
+    for (qsizetype i = 0; i < FormSendLater->entries().size(); ++i) {
+        const QDateTime now = m_env.clock();
+        const SendLaterEntry entry = FormSendLater->entries().at(i);
+        if (entry.date == m_formats->shortDate(now.date()) &&
+            entry.time == m_formats->longTime(now.time()))
+            ComTextGonder(entry.command);
+    }
 }
 
 bool TAppForm::isTextMode() const {

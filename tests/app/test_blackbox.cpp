@@ -1,5 +1,6 @@
 // The real executable, started in a folder of its own, as a user would start it.
 
+#include "app/localeformats.h"
 #include "port/linuxserialdevice.h"
 #include "support/pseudoterminal.h"
 #include "support/qtprinters.h"
@@ -87,7 +88,9 @@ protected:
 
     // Starts the program the way a user would, on the offscreen display.
     void start(QProcess& process, const QString& program) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env = process.processEnvironment().isEmpty()
+                                      ? QProcessEnvironment::systemEnvironment()
+                                      : process.processEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_CONFIG_HOME", configHome);
         env.insert("HOME", home);
@@ -111,6 +114,26 @@ protected:
                        "\r\nFilePath=" + rows.fileName().toUtf8() +
                        "\r\nFileAutoStart=ON\r\nFileAutoClose=ON\r\nSendPeriod=200\r\n");
         settings.close();
+        return install(folder, false);
+    }
+
+    // A program folder whose settings connect to `port` at start (Auto Start of a file list of
+    // one blank row, which sends nothing) and whose schedule holds `schedule`.
+    QString installScheduled(const QString& port, const QByteArray& schedule) {
+        const QString folder = makeFolder("scheduled", false);
+        QFile rows(folder + "/blank.txt");
+        EXPECT_TRUE(rows.open(QIODevice::WriteOnly));
+        rows.write("\r\n");
+        rows.close();
+        QFile settings(folder + "/settings.ini");
+        EXPECT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[Settings]\r\nPort=" + port.toUtf8() +
+                       "\r\nFilePath=" + rows.fileName().toUtf8() + "\r\nFileAutoStart=ON\r\n");
+        settings.close();
+        QFile csv(folder + "/sendlater.csv");
+        EXPECT_TRUE(csv.open(QIODevice::WriteOnly));
+        csv.write(schedule);
+        csv.close();
         return install(folder, false);
     }
 
@@ -172,6 +195,33 @@ TEST_F(Executable, AutoStartSendsTheFileRowsAndAutoCloseEndsTheProgram) {
     ASSERT_TRUE(process.waitForFinished(30000)) << "Auto Close ends the program";
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
+}
+
+TEST_F(Executable, SendsAScheduledCommandAtItsSecond) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.isValid());
+    // A few seconds ahead, in the C locale the program is started in; several seconds in a
+    // row, since a late one-second tick may step over one of them.
+    const LocaleFormats c("C");
+    const QDateTime due = QDateTime::currentDateTime().addSecs(4);
+    QByteArray schedule = "\xEF\xBB\xBF";
+    for (int s = 0; s < 3; ++s)
+        schedule += "PING," + c.shortDate(due.addSecs(s).date()).toUtf8() + "," +
+                    c.longTime(due.addSecs(s).time()).toUtf8() + "\r\n";
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C");
+    process.setProcessEnvironment(env);
+    start(process, installScheduled(pty.slavePath(), schedule));
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (!got.contains("PING") && clock.elapsed() < 15000)
+        got += pty.read(4, 200);
+    EXPECT_TRUE(got.startsWith("PING")) << got.toStdString();
+    EXPECT_GE(QDateTime::currentDateTime(), due.addMSecs(-1000)) << "not before its second";
+    process.kill();
+    process.waitForFinished(10000);
 }
 
 TEST_F(Executable, AutoStartOnAHeldPortSendsNothingAndStaysUp) {

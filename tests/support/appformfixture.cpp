@@ -34,12 +34,14 @@ AppEnvironment AppFormFixture::environment() {
     env.programFolder = programFolder;
     env.configHome = configHome;
     env.desktopFolder = desktopFolder;
-    env.clock = [] { return QDateTime(QDate(2026, 3, 1), QTime(14, 5, 0)); };
     env.messages = &messages;
     env.startProgram = [this](const QString& program) { startedPrograms << program; };
     env.terminate = [this] { ++terminations; };
     env.portList = [this] { return portList; };
     env.chooseOpenFile = [this] { return chosenFile; };
+    env.beep = [this] { ++beeps; };
+    env.localeName = localeName;
+    env.clock = [this] { return now; };
     env.chooseFolder = [this](const QString& title, const QString& accept, const QString& start) {
         return folderChooser ? folderChooser(title, accept, start) : QString();
     };
@@ -48,7 +50,9 @@ AppEnvironment AppFormFixture::environment() {
 
 TAppForm& AppFormFixture::createForm(bool runFormCreate) {
     form = std::make_unique<TAppForm>(environment());
-    if (runFormCreate)
+    if (runFormCreate) {
         form->FormCreate();
+        form->createSendLaterWindow();
+    }
     return *form;
 }

@@ -33,6 +33,9 @@ protected:
     // Answers the window's folder chooser (title, accept label, start folder); unset: cancel.
     std::function<QString(const QString&, const QString&, const QString&)> folderChooser;
     QString chosenFile; // what the window's open dialog answers; empty: cancel
+    int beeps = 0;
+    QByteArray localeName = "C";                                   // dates, times, list separator
+    QDateTime now = QDateTime(QDate(2026, 3, 1), QTime(14, 5, 0)); // the window's clock
     RecordingMessageBoxService messages;
     QStringList startedPrograms;
     int terminations = 0;

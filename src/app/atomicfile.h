@@ -1,0 +1,13 @@
+#pragma once
+
+// Replacing a file so that a crash or a full disk never leaves it half written: the new bytes
+// go to a temporary file beside it, are flushed to disk and renamed over the old file. A file
+// kept as a symbolic link stays one (its target is replaced), and a rewritten file keeps its
+// permission bits.
+
+#include <QByteArray>
+#include <QString>
+
+// 0 on success, else the errno of the step that failed; the old file is then untouched and no
+// temporary file is left behind.
+int replaceFileAtomically(const QString& path, const QByteArray& bytes);

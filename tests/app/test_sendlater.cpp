@@ -1,0 +1,201 @@
+#include "support/appformfixture.h"
+#include "support/locales.h"
+#include "support/pseudoterminal.h"
+#include "transmit/sendlatermodel.h"
+#include "transmit/tformsendlater.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimeEdit>
+
+namespace {
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+class SendLaterWindow : public AppFormFixture {
+protected:
+    void SetUp() override {
+        if (!ensureLocales({"de_DE.UTF-8"}))
+            GTEST_SKIP() << "the test locale cannot be made here";
+        localeName = "de_DE.UTF-8";
+        ASSERT_TRUE(pty.isValid());
+    }
+
+    TFormSendLater& window() { return *form->FormSendLater; }
+    QString csvPath() const { return programFolder + "/sendlater.csv"; }
+    QByteArray csv() const {
+        QFile file(csvPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    void writeCsv(const QByteArray& bytes) const {
+        QFile file(csvPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    void connectPty() {
+        form->ComboBox1->setEditText(pty.slavePath());
+        form->ButtonConnect->click();
+        ASSERT_TRUE(form->PortConnected);
+    }
+    void add(const QString& command, const QDateTime& when) {
+        window().setMemoCommand(command);
+        window().DateTimePicker1->setDate(when.date());
+        window().DateTimePicker2->setTime(when.time());
+        window().Button1->click();
+    }
+    void select(std::initializer_list<int> rows) {
+        QItemSelectionModel* selection = window().ListView1->selectionModel();
+        selection->clearSelection();
+        for (int row : rows)
+            selection->select(window().ListView1Model->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    PseudoTerminal pty;
+};
+
+TEST_F(SendLaterWindow, AnEntryIsWrittenInTheLocalesFormats) {
+    createForm();
+    EXPECT_EQ(window().windowTitle(), "Send Later");
+    EXPECT_TRUE(window().isHidden());
+    add("PING", QDateTime(QDate(2025, 3, 1), QTime(14, 5, 0)));
+    EXPECT_EQ(csv(), kBom + "PING;01.03.2025;14:05:00\r\n");
+
+    add("", QDateTime(QDate(2025, 3, 1), QTime(14, 5, 0))); // an empty box: beep, no entry
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(window().entries().size(), 1);
+    EXPECT_EQ(csv(), kBom + "PING;01.03.2025;14:05:00\r\n");
+
+    // A fresh start reads the schedule back.
+    createForm();
+    ASSERT_EQ(window().entries().size(), 1);
+    EXPECT_EQ(window().entries()[0].command, "PING");
+}
+
+TEST_F(SendLaterWindow, SentOnceAtItsSecondAndKept) {
+    createForm();
+    connectPty();
+    const QDateTime start(QDate(2026, 3, 1), QTime(14, 5, 0));
+    add("SOON", start.addSecs(10));
+    add("PAST", start.addSecs(-60));
+    for (int second = 0; second <= 12; ++second) {
+        now = start.addSecs(second);
+        form->TimerSendLaterTimer();
+    }
+    EXPECT_EQ(pty.read(8, 300), "SOON") << "once, at its second, and never the past one";
+    EXPECT_EQ(window().entries().size(), 2);
+    EXPECT_EQ(window().entries()[0].time, "14:05:10");
+}
+
+TEST_F(SendLaterWindow, ADueEntryWithoutAPortReportsTheFailedWrite) {
+    writeCsv("PING;01.03.2026;14:05:00\r\n");
+    createForm();
+    form->ComboBox1->setEditText("COM7");
+    form->TimerSendLaterTimer();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, "Unable to write to COM7");
+}
+
+TEST_F(SendLaterWindow, EntriesThatCannotBeDueShowWhyWhenClicked) {
+    writeCsv("ONLY\r\nFOUR;01.03.2026;14:05:00;extra\r\n"
+             "OTHER;03/01/2026;02:05:00 PM\r\nHALF;01.03.2026;2 PM\r\n");
+    createForm();
+    connectPty();
+    form->TimerSendLaterTimer(); // the clock shows 01.03.2026 14:05:00
+    EXPECT_EQ(pty.read(4, 300), "FOUR") << "the only entry that can be due";
+    ASSERT_EQ(window().entries().size(), 4);
+    EXPECT_EQ(window().entries()[1].time, "14:05:00") << "a fourth field is dropped";
+
+    struct Case {
+        int row;
+        QString message;
+        QString button;
+    };
+    const Case cases[] = {
+        {0, "'' is not a valid date.", "ADD"},
+        {2, "'03/01/2026' is not a valid date.", "ADD"},
+        {3, "'2 PM' is not a valid time.", "ADD"},
+        {1, QString(), "EDIT"},
+    };
+    for (const Case& c : cases) {
+        messages.shown.clear();
+        select({c.row});
+        window().ListView1Click();
+        EXPECT_EQ(window().Memo1->toPlainText(), window().entries()[c.row].command);
+        EXPECT_EQ(window().Button1->text(), c.button);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(messages.shown.isEmpty());
+            EXPECT_EQ(window().DateTimePicker1->date(), QDate(2026, 3, 1));
+            EXPECT_EQ(window().DateTimePicker2->time(), QTime(14, 5, 0));
+        } else {
+            ASSERT_EQ(messages.shown.size(), 1);
+            EXPECT_EQ(messages.shown[0].text, c.message);
+            EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+        }
+    }
+    // A click on empty space: back to ADD with an empty box.
+    select({});
+    window().ListView1Click();
+    EXPECT_EQ(window().Button1->text(), "ADD");
+    EXPECT_TRUE(window().Memo1->toPlainText().isEmpty());
+}
+
+TEST_F(SendLaterWindow, EditDeleteAndSelectAll) {
+    createForm();
+    const QDateTime when(QDate(2026, 3, 2), QTime(8, 0, 0));
+    add("one", when);
+    add("two", when);
+    add("three", when);
+    select({1});
+    window().ListView1Click();
+    EXPECT_EQ(window().Button1->text(), "EDIT");
+    // "Send Later..." copies the send box; in EDIT mode the button changes the selected entry.
+    form->EditSend->setPlainText("from the box");
+    form->SendLater1Click();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().DateTimePicker1->date(), now.date()) << "showing sets the pickers to now";
+    window().Button1->click();
+    EXPECT_EQ(window().entries()[1].command, "from the box");
+    EXPECT_EQ(window().entries()[1].date, "01.03.2026");
+
+    window().SelectAll1->trigger();
+    EXPECT_EQ(window().ListView1->selectionModel()->selectedRows().size(), 3);
+    select({0, 2});
+    window().Delete1->trigger();
+    ASSERT_EQ(window().entries().size(), 1);
+    EXPECT_EQ(window().entries()[0].command, "from the box");
+    EXPECT_EQ(window().Button1->text(), "ADD");
+    select({0});
+    window().Delete1->trigger();
+    EXPECT_EQ(csv(), kBom) << "an empty schedule is just the byte-order mark";
+}
+
+TEST_F(SendLaterWindow, OldAndAwkwardFilesLoadTheSame) {
+    writeCsv("caf\xE9;01.03.2026;14:05:00\r\n");
+    createForm();
+    ASSERT_EQ(window().entries().size(), 1);
+    EXPECT_EQ(window().entries()[0].command, QStringLiteral("caf\u00E9"));
+
+    add("line one\nAT+X=1;2", QDateTime(QDate(2026, 3, 1), QTime(9, 0, 0)));
+    createForm();
+    ASSERT_EQ(window().entries().size(), 2);
+    EXPECT_EQ(window().entries()[1].command, "line one\r\nAT+X=1;2");
+    EXPECT_EQ(window().entries()[1].time, "09:00:00");
+}
+
+TEST_F(SendLaterWindow, AFailedSaveIsShownAndTheListStays) {
+    createForm();
+    ASSERT_TRUE(QDir().mkpath(csvPath())); // a folder in the file's place cannot be replaced
+    add("PING", QDateTime(QDate(2026, 3, 1), QTime(9, 0, 0)));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].text.startsWith("Cannot create file \"" + csvPath() + "\". "));
+    EXPECT_EQ(window().entries().size(), 1);
+}
+
+} // namespace
