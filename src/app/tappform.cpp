@@ -50,6 +50,7 @@ void TAppForm::connectHandlers() {
     connectPortHandlers();
     connectReceiveHandlers();
     connectTransmitHandlers();
+    connectAppearanceHandlers();
     connect(TimerStart, &QTimer::timeout, this, &TAppForm::TimerStartTimer);
     connect(Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
     connect(ResettoDefaults1, &QAction::triggered, this, &TAppForm::ResettoDefaults1Click);
@@ -109,6 +110,10 @@ void TAppForm::FormCreate() {
         RadioButton4->click();
     else if (readType == QLatin1String("BIN"))
         RadioButton5->click();
+
+    // A stored appearance value that does not convert ends start-up here; the window still shows.
+    if (!FontHatirla())
+        return;
 
     EditLogDir->setText(m_settings->ReadString(kSection, "LogDirectory", m_env.desktopFolder));
 

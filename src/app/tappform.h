@@ -15,9 +15,13 @@
 #include "app/settingsstore.h"
 #include "port/portsession.h"
 
+#include <QColor>
+#include <QFont>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -93,6 +97,23 @@ public:
     int FileLineIndex = 0;
     // The send box's text with its line breaks as CR LF, as it is sent.
     QString sendBoxText() const;
+
+    // Restores the read pane's colours and font from the settings; false when a stored value
+    // does not convert (the message is shown and start-up stops there).
+    bool FontHatirla();
+    // Stores the pane's text colour and font (four keys, one write of the file).
+    void FontKaydet();
+    // The pane's colours as the settings file keeps them (0x00BBGGRR or a system colour).
+    quint32 BackgroundColorValue = 0x00FFFFFF;
+    quint32 TextColorValue = 0x00000000;
+
+    // The window's dialogs, replaceable by tests; unset: the real dialogs.
+    struct Dialogs {
+        std::function<std::optional<QColor>(const QColor& initial)> chooseColor;
+        std::function<std::optional<std::pair<QFont, QColor>>(const QFont&, const QColor&)>
+            chooseFont;
+        std::function<QString()> chooseSaveFile;
+    } dialogs;
 
     // The Send Later window: created once, right after the main window's start-up, and only
     // hidden when closed.
@@ -180,6 +201,12 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
 
 public slots:
+    void ChangeBackgroundColor1Click();
+    void ChangeFont1Click();
+    void Clear1Click();
+    void Save1Click();
+    void Copy1Click();
+
     void SendLater1Click();
     void SendLater2Click();
     void TimerSendLaterTimer();
@@ -261,6 +288,9 @@ private:
     void connectPortHandlers();
     void connectReceiveHandlers();
     void connectTransmitHandlers();
+    void connectAppearanceHandlers();
+    QColor displayColor(quint32 value, bool background) const;
+    void showMessageFromConversion(const QString& text);
     bool isTextMode() const;
     bool isLogging() const;
     void setSendButtonSplit(bool split);
