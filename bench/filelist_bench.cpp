@@ -2,9 +2,8 @@
 // prints, one per line, the load time, the process's peak memory, and the cost of scrolling to
 // the end and editing a row afterwards.
 
-#include "app/appenvironment.h"
-#include "app/messageboxservice.h"
 #include "app/tappform.h"
+#include "benchsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,14 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentMessages : public MessageBoxService {
-public:
-    MessageButton show(const MessageRequest& r) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return MessageButton::None;
-    }
-};
 
 double peakMemoryMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -53,17 +44,8 @@ int main(int argc, char** argv) {
         file.write(text);
     }
 
-    SilentMessages messages;
-    AppEnvironment env;
-    env.programFile = QCoreApplication::applicationFilePath();
-    env.programFolder = tmp.path();
-    env.configHome = tmp.filePath("config");
-    env.desktopFolder = tmp.filePath("desktop");
-    env.clock = [] { return QDateTime::currentDateTime(); };
-    env.messages = &messages;
-    env.startProgram = [](const QString&) {};
-    env.terminate = [] {};
-    env.portList = [] { return comPortNames(); };
+    PrintedMessages messages;
+    const AppEnvironment env = benchEnvironment(tmp, messages);
     TAppForm form(env);
     form.FormCreate();
     form.show();

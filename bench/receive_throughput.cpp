@@ -3,9 +3,8 @@
 // bytes per second that reached the read pane and the bytes lost, for the ASCII and HEX views
 // with logging off and on.
 
-#include "app/appenvironment.h"
-#include "app/messageboxservice.h"
 #include "app/tappform.h"
+#include "benchsupport.h"
 #include "receive/readpane.h"
 
 #include <QApplication>
@@ -27,27 +26,10 @@ namespace {
 
 constexpr qsizetype kTotal = 16 * 1024 * 1024;
 
-class SilentMessages : public MessageBoxService {
-public:
-    MessageButton show(const MessageRequest& r) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-        return MessageButton::None;
-    }
-};
-
 void run(bool hex, bool logging) {
     QTemporaryDir tmp;
-    SilentMessages messages;
-    AppEnvironment env;
-    env.programFile = QCoreApplication::applicationFilePath();
-    env.programFolder = tmp.path();
-    env.configHome = tmp.filePath("config");
-    env.desktopFolder = tmp.filePath("desktop");
-    env.clock = [] { return QDateTime::currentDateTime(); };
-    env.messages = &messages;
-    env.startProgram = [](const QString&) {};
-    env.terminate = [] {};
-    env.portList = [] { return comPortNames(); };
+    PrintedMessages messages;
+    const AppEnvironment env = benchEnvironment(tmp, messages);
 
     int master = -1, slave = -1;
     char name[256] = {};

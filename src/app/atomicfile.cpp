@@ -9,15 +9,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-int openRetrying(const char* path, int flags, mode_t mode = 0) {
+int openRetrying(const char* path, int flags, mode_t mode) {
     int fd;
     do {
         fd = ::open(path, flags, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
+
+namespace {
 
 // A settings file kept as a symlink (dotfiles in a repository) stays one: the link's target
 // is replaced instead of the link.

@@ -8,6 +8,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 // 0 on success, else the errno of the step that failed; the old file is then untouched and no
 // temporary file is left behind.
 int replaceFileAtomically(const QString& path, const QByteArray& bytes);
+
+// open() that retries when a signal interrupts it.
+int openRetrying(const char* path, int flags, mode_t mode = 0);

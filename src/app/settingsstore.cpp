@@ -71,14 +71,6 @@ std::optional<int> parseInteger(QStringView s) {
     return int(value);
 }
 
-int openRetrying(const char* path, int flags, mode_t mode = 0) {
-    int fd;
-    do {
-        fd = ::open(path, flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
 // Reads the whole file; 0 on success, else the errno of the failure.
 int readWholeFile(const QByteArray& path, QByteArray& out) {
     // O_NONBLOCK so that a FIFO put in the file's place cannot hang start-up.
