@@ -4,6 +4,7 @@
 #include "transmit/sendlatermodel.h"
 #include "transmit/tformsendlater.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimeEdit>
+#include <QTimer>
 
 namespace {
 
@@ -187,6 +189,15 @@ TEST_F(SendLaterWindow, OldAndAwkwardFilesLoadTheSame) {
     ASSERT_EQ(window().entries().size(), 2);
     EXPECT_EQ(window().entries()[1].command, "line one\r\nAT+X=1;2");
     EXPECT_EQ(window().entries()[1].time, "09:00:00");
+}
+
+TEST_F(SendLaterWindow, ClosingTheMainWindowEndsTheProgramWithTheWindowOpen) {
+    createForm();
+    form->show();
+    form->SendLater2Click();
+    QTimer::singleShot(50, form.get(), [this] { form->close(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); }); // the loop would go on
+    EXPECT_EQ(QApplication::exec(), 0);
 }
 
 TEST_F(SendLaterWindow, AFailedSaveIsShownAndTheListStays) {
