@@ -205,7 +205,7 @@ TEST_F(Executable, SendsAScheduledCommandAtItsSecond) {
     const LocaleFormats c("C");
     const QDateTime due = QDateTime::currentDateTime().addSecs(4);
     QByteArray schedule = "\xEF\xBB\xBF";
-    for (int s = 0; s < 3; ++s)
+    for (int s = 0; s < 6; ++s)
         schedule += "PING," + c.shortDate(due.addSecs(s).date()).toUtf8() + "," +
                     c.longTime(due.addSecs(s).time()).toUtf8() + "\r\n";
     QProcess process;

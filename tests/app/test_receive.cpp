@@ -1,3 +1,4 @@
+#include "port/linuxserialdevice.h"
 #include "receive/readpane.h"
 #include "receive/trafficlog.h"
 #include "support/appformfixture.h"
@@ -13,6 +14,8 @@
 #include <QRadioButton>
 #include <QThread>
 #include <QTimer>
+
+#include <sys/ioctl.h>
 
 namespace {
 
@@ -125,7 +128,13 @@ TEST_F(ReceiveWindow, CountersRefreshOnEveryTickWithoutTouchingThePane) {
 TEST_F(ReceiveWindow, OneTickTakesEverythingThatHasArrived) {
     QByteArray burst(200 * 1024, 'x');
     pty.write(burst.left(4096));
-    QThread::msleep(20);
+    // Wait until all of it waits in the line, then take one tick.
+    const int fd = static_cast<LinuxSerialDevice*>(form->PortHandle())->fd();
+    int waiting = 0;
+    for (const QDeadlineTimer deadline(3000); waiting < 4096 && !deadline.hasExpired();) {
+        ::ioctl(fd, FIONREAD, &waiting);
+        QThread::msleep(1);
+    }
     form->TimerReadPortTimer();
     EXPECT_EQ(form->PendingReceived.size(), 4096) << "not 8 bytes a tick";
     receive(burst.mid(4096)); // far more than a pty buffer: nothing is lost
