@@ -100,20 +100,22 @@ protected:
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
+    static QString writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
     // A program folder whose settings send the rows A, B and C to `port` at start and then
     // end the program.
     QString installAutoSender(const QString& port) {
         const QString folder = makeFolder("auto", false);
-        QFile rows(folder + "/rows.txt");
-        EXPECT_TRUE(rows.open(QIODevice::WriteOnly));
-        rows.write("A\r\nB\r\nC\r\n");
-        rows.close();
-        QFile settings(folder + "/settings.ini");
-        EXPECT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("\xEF\xBB\xBF[Settings]\r\nPort=" + port.toUtf8() +
-                       "\r\nFilePath=" + rows.fileName().toUtf8() +
-                       "\r\nFileAutoStart=ON\r\nFileAutoClose=ON\r\nSendPeriod=200\r\n");
-        settings.close();
+        const QString rows = writeFile(folder + "/rows.txt", "A\r\nB\r\nC\r\n");
+        writeFile(folder + "/settings.ini",
+                  "\xEF\xBB\xBF[Settings]\r\nPort=" + port.toUtf8() +
+                      "\r\nFilePath=" + rows.toUtf8() +
+                      "\r\nFileAutoStart=ON\r\nFileAutoClose=ON\r\nSendPeriod=200\r\n");
         return install(folder, false);
     }
 
@@ -121,19 +123,11 @@ protected:
     // one blank row, which sends nothing) and whose schedule holds `schedule`.
     QString installScheduled(const QString& port, const QByteArray& schedule) {
         const QString folder = makeFolder("scheduled", false);
-        QFile rows(folder + "/blank.txt");
-        EXPECT_TRUE(rows.open(QIODevice::WriteOnly));
-        rows.write("\r\n");
-        rows.close();
-        QFile settings(folder + "/settings.ini");
-        EXPECT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[Settings]\r\nPort=" + port.toUtf8() +
-                       "\r\nFilePath=" + rows.fileName().toUtf8() + "\r\nFileAutoStart=ON\r\n");
-        settings.close();
-        QFile csv(folder + "/sendlater.csv");
-        EXPECT_TRUE(csv.open(QIODevice::WriteOnly));
-        csv.write(schedule);
-        csv.close();
+        const QString rows = writeFile(folder + "/blank.txt", "\r\n");
+        writeFile(folder + "/settings.ini", "[Settings]\r\nPort=" + port.toUtf8() +
+                                                "\r\nFilePath=" + rows.toUtf8() +
+                                                "\r\nFileAutoStart=ON\r\n");
+        writeFile(folder + "/sendlater.csv", schedule);
         return install(folder, false);
     }
 
