@@ -3,8 +3,9 @@
 // What every window benchmark needs: a main window environment over a temporary folder with a
 // message service that only prints.
 
-#include "app/appenvironment.h"
-#include "app/messageboxservice.h"
+#include "base/appenvironment.h"
+#include "base/messageboxservice.h"
+#include "port/portnames.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -1,8 +1,9 @@
 // Program entry: the application, the main window, the message loop.
 
-#include "app/appenvironment.h"
+#include "base/appenvironment.h"
 #include "app/qtmessageboxservice.h"
 #include "app/tappform.h"
+#include "port/portnames.h"
 
 #include <QApplication>
 
@@ -13,7 +14,9 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("TARNICK"));
 
     QtMessageBoxService messages;
-    TAppForm form(AppEnvironment::system(messages));
+    AppEnvironment env = AppEnvironment::system(messages);
+    env.portList = [] { return presentSerialPorts() + comPortNames(); };
+    TAppForm form(std::move(env));
     form.FormCreate();
     form.createSendLaterWindow();
     form.show();

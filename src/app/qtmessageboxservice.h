@@ -2,7 +2,7 @@
 
 // QtMessageBoxService: shows each message as a modal QMessageBox over the active window.
 
-#include "app/messageboxservice.h"
+#include "base/messageboxservice.h"
 
 class QtMessageBoxService : public MessageBoxService {
 public:

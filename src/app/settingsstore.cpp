@@ -1,6 +1,6 @@
 #include "app/settingsstore.h"
 
-#include "app/atomicfile.h"
+#include "base/atomicfile.h"
 
 #include <QFile>
 #include <QSet>

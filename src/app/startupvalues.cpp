@@ -51,10 +51,6 @@ QString chooseSettingsFolder(const QString& programFolder, const QString& config
     return withTrailingSlash(folder);
 }
 
-QString listSeparatorFor(const QString& decimalSeparator) {
-    return decimalSeparator == QLatin1String(",") ? QStringLiteral(";") : QStringLiteral(",");
-}
-
 QString currentListSeparator() {
     return listSeparatorFor(QString::fromLocal8Bit(nl_langinfo(RADIXCHAR)));
 }

@@ -5,6 +5,8 @@
 // compute them (folder writability, the settings folder, the list separator), kept as plain
 // functions so they can be checked without a window.
 
+#include "base/localeformats.h"
+
 #include <QString>
 
 struct StartupValues {
@@ -28,7 +30,5 @@ bool IsFolderWritable(const QString& folder);
 QString chooseSettingsFolder(const QString& programFolder, const QString& configHome,
                              const QString& companyName, const QString& productName);
 
-// ";" where the decimal separator is ",", else ",".
-QString listSeparatorFor(const QString& decimalSeparator);
 // The list separator of the current LC_NUMERIC locale.
 QString currentListSeparator();

@@ -1,8 +1,8 @@
 #include "app/tappform.h"
 
 #include "app/icons.h"
-#include "app/localeformats.h"
-#include "app/messageboxservice.h"
+#include "base/localeformats.h"
+#include "base/messageboxservice.h"
 #include "app/startupvalues.h"
 #include "app/versiondata.h"
 #include "i18n/translate.h"

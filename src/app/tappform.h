@@ -11,7 +11,7 @@
 // once, before the window is shown) computes the start-up values and applies the settings.
 // Between the two, tests can watch the controls to see the order of start-up.
 
-#include "app/appenvironment.h"
+#include "base/appenvironment.h"
 #include "app/settingsstore.h"
 #include "port/portsession.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/colorvalues.h"
 #include "app/fontcolordialog.h"
-#include "app/messageboxservice.h"
+#include "base/messageboxservice.h"
 #include "app/startupvalues.h"
 #include "app/tappform.h"
 #include "i18n/translate.h"

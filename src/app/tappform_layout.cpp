@@ -3,6 +3,7 @@
 
 #include "app/icons.h"
 #include "app/tappform.h"
+#include "port/portnames.h"
 #include "receive/readpane.h"
 
 #include <QActionGroup>

@@ -2,7 +2,7 @@
 // states, the Advanced line options and auto-detection.
 
 #include "app/icons.h"
-#include "app/messageboxservice.h"
+#include "base/messageboxservice.h"
 #include "app/tappform.h"
 #include "i18n/translate.h"
 

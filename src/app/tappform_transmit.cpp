@@ -2,8 +2,8 @@
 // sending the rows of a file list.
 
 #include "app/icons.h"
-#include "app/localeformats.h"
-#include "app/messageboxservice.h"
+#include "base/localeformats.h"
+#include "base/messageboxservice.h"
 #include "app/startupvalues.h"
 #include "app/tappform.h"
 #include "i18n/translate.h"

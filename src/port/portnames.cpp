@@ -114,3 +114,10 @@ std::unique_ptr<SerialDevice> makeSerialDevice(const QString& devicePath) {
         return std::make_unique<LoopbackDevice>();
     return std::make_unique<LinuxSerialDevice>(devicePath);
 }
+
+QStringList comPortNames() {
+    QStringList names;
+    for (int n = 1; n <= 99; ++n)
+        names << QStringLiteral("COM%1").arg(n);
+    return names;
+}

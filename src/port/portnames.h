@@ -22,5 +22,8 @@ QString devicePathFor(const QString& portText);
 QStringList presentSerialPorts(const QString& sysClassTty = QStringLiteral("/sys/class/tty"),
                                const QString& devFolder = QStringLiteral("/dev"));
 
+// "COM1" to "COM99", the names every port list ends with.
+QStringList comPortNames();
+
 // The device for a path from devicePathFor(): the loopback port or a termios line.
 std::unique_ptr<SerialDevice> makeSerialDevice(const QString& devicePath);

@@ -1,8 +1,8 @@
 #include "transmit/tformsendlater.h"
 
-#include "app/atomicfile.h"
-#include "app/localeformats.h"
-#include "app/messageboxservice.h"
+#include "base/atomicfile.h"
+#include "base/localeformats.h"
+#include "base/messageboxservice.h"
 #include "transmit/sendlatermodel.h"
 
 #include <QAction>

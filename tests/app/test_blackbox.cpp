@@ -1,6 +1,6 @@
 // The real executable, started in a folder of its own, as a user would start it.
 
-#include "app/localeformats.h"
+#include "base/localeformats.h"
 #include "port/linuxserialdevice.h"
 #include "support/pseudoterminal.h"
 #include "support/qtprinters.h"

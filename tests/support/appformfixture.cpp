@@ -1,5 +1,7 @@
 #include "support/appformfixture.h"
 
+#include "port/portnames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 // to show and answers from a script; with the script empty it answers OK for a lone OK button
 // and "closed without a choice" otherwise.
 
-#include "app/messageboxservice.h"
+#include "base/messageboxservice.h"
 
 #include <QList>
 

@@ -1,6 +1,4 @@
-#include "app/localeformats.h"
-
-#include "app/startupvalues.h"
+#include "base/localeformats.h"
 
 #include <ctime>
 #include <langinfo.h>
@@ -88,4 +86,8 @@ std::optional<QTime> LocaleFormats::readTime(const QString& text) const {
 
 QString LocaleFormats::listSeparator() const {
     return listSeparatorFor(QString::fromLocal8Bit(nl_langinfo_l(RADIXCHAR, asLocale(m_locale))));
+}
+
+QString listSeparatorFor(const QString& decimalSeparator) {
+    return decimalSeparator == QLatin1String(",") ? QStringLiteral(";") : QStringLiteral(",");
 }

@@ -1,6 +1,4 @@
-#include "app/appenvironment.h"
-
-#include "port/portnames.h"
+#include "base/appenvironment.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -18,13 +16,5 @@ AppEnvironment AppEnvironment::system(MessageBoxService& messages) {
     env.startProgram = [](const QString& program) { QProcess::startDetached(program, {}); };
     // exit() leaves the event loop without the close events that quit() would send.
     env.terminate = [] { QCoreApplication::exit(0); };
-    env.portList = [] { return presentSerialPorts() + comPortNames(); };
     return env;
-}
-
-QStringList comPortNames() {
-    QStringList names;
-    for (int n = 1; n <= 99; ++n)
-        names << QStringLiteral("COM%1").arg(n);
-    return names;
 }

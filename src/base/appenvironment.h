@@ -36,10 +36,8 @@ struct AppEnvironment {
     // Sounds the default beep; unset: the system's.
     std::function<void()> beep;
     // The port box's list, built once at start: the serial devices present, then COM1..COM99.
+    // system() leaves it unset (the port layer fills it in); unset: COM1..COM99 only.
     std::function<QStringList()> portList;
 
     static AppEnvironment system(MessageBoxService& messages);
 };
-
-// "COM1" to "COM99", the names every port list ends with.
-QStringList comPortNames();

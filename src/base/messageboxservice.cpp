@@ -1,4 +1,4 @@
-#include "app/messageboxservice.h"
+#include "base/messageboxservice.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/localeformats.h"
+#include "base/localeformats.h"
 #include "support/locales.h"
 #include "support/qtprinters.h"
 

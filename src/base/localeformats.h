@@ -36,3 +36,6 @@ private:
     bool m_valid = true;
     QByteArray m_dateFormat, m_timeFormat;
 };
+
+// ";" where the decimal separator is ",", else ",".
+QString listSeparatorFor(const QString& decimalSeparator);
