@@ -1,17 +1,14 @@
 #include "app/settingsstore.h"
 
 #include "base/atomicfile.h"
+#include "base/keepaside.h"
+#include "base/regularfile.h"
 
-#include <QFile>
-#include <QSet>
+#include <QStringDecoder>
 #include <QStringView>
 
-#include <cerrno>
 #include <climits>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -71,30 +68,30 @@ std::optional<int> parseInteger(QStringView s) {
     return int(value);
 }
 
-// Reads the whole file; 0 on success, else the errno of the failure.
-int readWholeFile(const QByteArray& path, QByteArray& out) {
-    // O_NONBLOCK so that a FIFO put in the file's place cannot hang start-up.
-    const int fd = openRetrying(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < INT_MAX)
-        out.reserve(qsizetype(st.st_size));
-    int err = 0; // a folder fails here, with EISDIR
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0) {
-            out.append(buf, n);
-        } else if (n == 0 || errno == EAGAIN) {
-            break;
-        } else if (errno != EINTR) {
-            err = errno;
-            break;
-        }
+bool hasLineBreak(const QString& text) {
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
+// The file's text; `lossless` tells whether every byte was decoded.
+QString decodeSettings(QByteArrayView data, bool& lossless) {
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        // An editor may have saved it as UTF-16; the next write stores UTF-8 again.
+        QStringDecoder utf16(data[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless);
+        const QByteArrayView body = data.sliced(2);
+        const QString text = utf16.decode(body);
+        // The decoder flags neither a stray last byte nor a lone surrogate.
+        lossless = !utf16.hasError() && body.size() % 2 == 0 && QStringView(text).isValidUtf16();
+        return text;
     }
-    ::close(fd);
-    return err;
+    const bool marked = data.startsWith(kBom);
+    if (marked)
+        data = data.sliced(3);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(data);
+    lossless = !utf8.hasError();
+    // Without a mark, bytes that are not UTF-8 most likely come from an 8-bit editor.
+    return lossless || marked ? text : QString::fromLatin1(data);
 }
 
 } // namespace
@@ -103,31 +100,58 @@ SettingsStore::SettingsStore(QString path) : m_path(std::move(path)) {}
 
 SettingsStore::FileError SettingsStore::Load() {
     m_sections.clear();
-    QByteArray bytes;
-    const int err = readWholeFile(QFile::encodeName(m_path), bytes);
-    // ENOTDIR: a parent is a plain file, so no settings file can exist; the first write will
-    // report the problem.
-    if (err == ENOENT || err == ENOTDIR)
+    m_sectionIndex.clear();
+    m_memoryOnly = false;
+    // A missing file (or a parent that is a plain file, so none can exist) is a first start;
+    // the first write reports any problem with the folder.
+    const RegularFileRead file = readRegularFile(m_path);
+    if (file.status == RegularFileRead::Status::Missing)
         return {};
-    if (err != 0)
-        return {QStringLiteral("Cannot read file \"") + m_path + QStringLiteral("\". ") +
-                    qt_error_string(err),
-                err};
-    Parse(bytes);
-    return {};
+    const QString name = QStringLiteral("\"") + m_path + QStringLiteral("\"");
+
+    if (file.ok()) {
+        if (Parse(file.bytes))
+            return {};
+        QString text = QStringLiteral("Cannot read file ") + name +
+                       QStringLiteral(" whole: it is not valid UTF-8 or UTF-16 text. What could "
+                                      "be read is used; ");
+        const KeptAside kept = copyAside(m_path, file.bytes);
+        if (kept.ok()) {
+            text += QStringLiteral("the file as it was is kept as \"") + kept.path +
+                    QStringLiteral("\".");
+        } else {
+            m_memoryOnly = true;
+            text += QStringLiteral("no copy of it can be kept (") + qt_error_string(kept.sysErrno) +
+                    QStringLiteral("), so it is left as it is and this run keeps its settings in "
+                                   "memory only.");
+        }
+        return {text, kept.sysErrno};
+    }
+
+    QString text = QStringLiteral("Cannot read file ") + name + QStringLiteral(". ") + file.reason;
+    if (!text.endsWith(u'.'))
+        text += u'.';
+    const KeptAside kept = moveAside(m_path);
+    if (kept.ok()) {
+        text += QStringLiteral(" It is kept as \"") + kept.path +
+                QStringLiteral("\", and the settings start from their defaults.");
+    } else {
+        m_memoryOnly = true;
+        text += QStringLiteral(" It cannot be moved aside either (") +
+                qt_error_string(kept.sysErrno) +
+                QStringLiteral("), so it is left as it is and this run keeps its settings in "
+                               "memory only.");
+    }
+    return {text, file.sysErrno};
 }
 
-void SettingsStore::Parse(const QByteArray& bytes) {
+bool SettingsStore::Parse(const QByteArray& bytes) {
     m_sections.clear();
-    QByteArrayView data(bytes);
-    if (data.startsWith(kBom))
-        data = data.sliced(3);
-    const QString text = QString::fromUtf8(data);
+    m_sectionIndex.clear();
+    bool lossless = true;
+    const QString text = decodeSettings(QByteArrayView(bytes), lossless);
     const QStringView all(text);
 
-    // Case-folded names of the sections seen so far: a repeated section is dropped whole, and
-    // the set keeps that check constant-time even for a huge file of distinct sections.
-    QSet<QString> seen;
     Section* current = nullptr; // null before the first section and inside a repeated one
 
     qsizetype start = 0;
@@ -144,10 +168,10 @@ void SettingsStore::Parse(const QByteArray& bytes) {
         if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
             const QString name = trimControls(line.sliced(1, line.size() - 2)).toString();
             const QString folded = name.toCaseFolded();
-            if (seen.contains(folded)) {
-                current = nullptr;
+            if (m_sectionIndex.contains(folded)) {
+                current = nullptr; // a repeated section is dropped whole
             } else {
-                seen.insert(folded);
+                m_sectionIndex.insert(folded, m_sections.size());
                 m_sections.append(Section{name, {}});
                 current = &m_sections.last();
             }
@@ -162,6 +186,7 @@ void SettingsStore::Parse(const QByteArray& bytes) {
             current->entries.append(Entry{trimControls(line.first(eq)).toString(),
                                           trimControls(line.sliced(eq + 1)).toString(), true});
     }
+    return lossless;
 }
 
 QByteArray SettingsStore::Serialize() const {
@@ -186,10 +211,8 @@ QByteArray SettingsStore::Serialize() const {
 }
 
 SettingsStore::Section* SettingsStore::findSection(const QString& name) {
-    for (Section& section : m_sections)
-        if (section.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &section;
-    return nullptr;
+    const auto found = m_sectionIndex.constFind(name.toCaseFolded());
+    return found == m_sectionIndex.cend() ? nullptr : &m_sections[*found];
 }
 
 const SettingsStore::Section* SettingsStore::findSection(const QString& name) const {
@@ -209,30 +232,41 @@ int SettingsStore::ReadInteger(const QString& section, const QString& key, int d
     return parseInteger(ReadString(section, key, QString())).value_or(def);
 }
 
-void SettingsStore::WriteString(const QString& section, const QString& key, const QString& value) {
+bool SettingsStore::WriteString(const QString& section, const QString& key, const QString& value) {
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value))
+        return false;
     Section* s = findSection(section);
     if (!s) {
+        m_sectionIndex.insert(section.toCaseFolded(), m_sections.size());
         m_sections.append(Section{section, {}});
         s = &m_sections.last();
     }
     for (Entry& entry : s->entries) {
         if (entry.hasValue && entry.name.compare(key, Qt::CaseInsensitive) == 0) {
             entry.value = value;
-            return;
+            return true;
         }
     }
     s->entries.append(Entry{key, value, true});
+    return true;
 }
 
-void SettingsStore::WriteInteger(const QString& section, const QString& key, int value) {
-    WriteString(section, key, QString::number(value));
+bool SettingsStore::WriteInteger(const QString& section, const QString& key, int value) {
+    return WriteString(section, key, QString::number(value));
 }
 
 SettingsStore::FileError SettingsStore::UpdateFile() const {
+    if (m_memoryOnly)
+        return {};
     const int err = replaceFileAtomically(m_path, Serialize());
     if (err == 0)
         return {};
     return {QStringLiteral("Cannot create file \"") + m_path + QStringLiteral("\". ") +
                 qt_error_string(err),
             err};
+}
+
+void SettingsStore::DeleteFile() const {
+    if (!m_memoryOnly)
+        removeFileKeepingLink(m_path); // a missing file is fine
 }

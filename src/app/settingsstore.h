@@ -5,9 +5,13 @@
 // file on disk atomically (temporary file in the same folder, flushed, renamed over the old
 // one), so the file always holds the last change or the one before it, never a half-written
 // mix. Section and key names compare without regard to letter case; sections and keys the
-// program does not know survive a rewrite in their place.
+// program does not know survive a rewrite in their place. A file that exists but cannot be read
+// or decoded whole is never overwritten or deleted: Load() keeps it aside first, and when even
+// that fails the store lives in memory only for the run. No value with a line break is ever
+// written (it would break the file's lines).
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -24,12 +28,19 @@ public:
     explicit SettingsStore(QString path);
 
     // Reads the file into the store, replacing what the store held. A missing file gives an
-    // empty store and no error; a file that exists but cannot be read gives an empty store
-    // and an error naming the file and the reason. The store stays usable either way.
+    // empty store and no error. A file that exists but cannot be read (no permission, not a
+    // regular file) is moved aside and the store starts empty; one that is read but not
+    // decoded whole is copied aside and the store holds what could be read. The error then
+    // names the file, the reason and where the original is kept, or says that this run keeps
+    // its settings in memory only (when it could not be kept aside: UpdateFile() then writes
+    // nothing). The store stays usable either way.
     FileError Load();
 
-    // Replaces the store's content with `bytes` read by the INI rules (UTF-8, BOM skipped).
-    void Parse(const QByteArray& bytes);
+    // Replaces the store's content with `bytes` read by the INI rules: UTF-8 (BOM skipped), or
+    // UTF-16 after its byte-order mark. Returns false when some bytes could not be decoded (not
+    // valid UTF-8 nor UTF-16 with a mark): the text is then read as far as possible, as Latin-1
+    // where there is no mark.
+    bool Parse(const QByteArray& bytes);
     // The whole store in the file format: BOM, CR LF on every line, an empty line after
     // each section.
     QByteArray Serialize() const;
@@ -37,15 +48,24 @@ public:
     QString ReadString(const QString& section, const QString& key, const QString& def) const;
     // Decimal, or hexadecimal after "0x"; `def` when absent or not a 32-bit integer.
     int ReadInteger(const QString& section, const QString& key, int def) const;
-    void WriteString(const QString& section, const QString& key, const QString& value);
-    void WriteInteger(const QString& section, const QString& key, int value);
+    // Refuses (returns false, the store unchanged) a name or value holding CR or LF: the file
+    // could not hold it. Callers never pass one; the boxes whose text is stored cannot hold
+    // line breaks.
+    bool WriteString(const QString& section, const QString& key, const QString& value);
+    bool WriteInteger(const QString& section, const QString& key, int value);
 
     // Writes the whole store to the file, replacing it atomically. On failure the error text
     // is "Cannot create file " + the path in double quotes + ". " + the system's reason, the
-    // file on disk is left as it was and the store keeps its values.
+    // file on disk is left as it was and the store keeps its values. In memory-only mode it
+    // writes nothing and succeeds.
     FileError UpdateFile() const;
 
+    // Options > Reset to Defaults: deletes the file (a symbolic link keeps its link and its
+    // target is emptied). In memory-only mode the file that could not be read is left alone.
+    void DeleteFile() const;
+
     const QString& path() const { return m_path; }
+    bool memoryOnly() const { return m_memoryOnly; }
 
 private:
     struct Entry {
@@ -63,4 +83,8 @@ private:
 
     QString m_path;
     QList<Section> m_sections;
+    // Case-folded section name -> position in m_sections: lookups stay constant-time even in a
+    // file of a million sections.
+    QHash<QString, qsizetype> m_sectionIndex;
+    bool m_memoryOnly = false;
 };

@@ -1,10 +1,11 @@
 #include "app/tappform.h"
 
 #include "app/icons.h"
-#include "base/localeformats.h"
-#include "base/messageboxservice.h"
 #include "app/startupvalues.h"
 #include "app/versiondata.h"
+#include "base/atomicfile.h"
+#include "base/localeformats.h"
+#include "base/messageboxservice.h"
 #include "i18n/translate.h"
 
 #include <QCheckBox>
@@ -95,6 +96,9 @@ void TAppForm::FormCreate() {
     values.ListSeparator = m_formats->listSeparator();
     setStartupValues(values);
 
+    // Writes that a killed copy left half done; the files themselves are whole either way.
+    for (const char* file : {"settings.ini", "sendlater.csv"})
+        removeStaleTemporaries(values.SettingsFolder + file);
     m_settings = std::make_unique<SettingsStore>(values.SettingsFolder + "settings.ini");
     if (const SettingsStore::FileError error = m_settings->Load())
         m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), error.text);
@@ -143,7 +147,11 @@ void TAppForm::applyStoredLineSettings() {
 void TAppForm::writeSetting(const QString& key, const QString& value) {
     if (m_ending)
         return;
-    m_settings->WriteString(kSection, key, value);
+    if (!m_settings->WriteString(kSection, key, value)) {
+        // The boxes whose text is stored cannot hold a line break, so this is a bug.
+        qCritical("settings: refused a value with a line break for %s", qPrintable(key));
+        return;
+    }
     if (const SettingsStore::FileError error = m_settings->UpdateFile())
         m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), error.text);
 }
@@ -189,7 +197,7 @@ void TAppForm::ResettoDefaults1Click() {
     if (answer != MessageButton::Yes)
         return;
     m_ending = true;
-    QFile::remove(startupValues().SettingsFolder + "settings.ini");
+    m_settings->DeleteFile(); // a failure is ignored: the new copy starts anyway
     QCoreApplication::processEvents();
     m_env.startProgram(m_env.programFile);
     m_env.terminate();

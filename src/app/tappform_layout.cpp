@@ -2,6 +2,7 @@
 // initial states. Behaviour lives in tappform.cpp.
 
 #include "app/icons.h"
+#include "app/singlelinevalidator.h"
 #include "app/tappform.h"
 #include "port/portnames.h"
 #include "receive/readpane.h"
@@ -51,6 +52,7 @@ QWidget* panel(const char* name, QWidget* parent) {
 QComboBox* editableBox(const char* name, int width, const QStringList& items, QWidget* parent) {
     auto* box = named(new QComboBox(parent), name);
     box->setEditable(true);
+    box->setValidator(new SingleLineValidator(box)); // its text is stored
     // Typed texts stay texts of the box; they never become new items.
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setFixedWidth(width);
@@ -279,6 +281,7 @@ void TAppForm::buildLayout() {
     Label6 = named(new QLabel(QStringLiteral("Directory:"), Panel4), "Label6");
     Label6->setEnabled(false);
     EditLogDir = named(new QLineEdit(Panel4), "EditLogDir");
+    EditLogDir->setValidator(new SingleLineValidator(EditLogDir)); // its text is stored
     EditLogDir->setFixedWidth(235);
     EditLogDir->setEnabled(false);
     Button7 = textButton("Button7", QStringLiteral("Browse..."), "folder32", QSize(90, 32), Panel4);

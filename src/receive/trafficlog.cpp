@@ -3,6 +3,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 QString trafficLogPath(const QString& directory, const QDate& date, const QString& kind) {
     QString path = directory;
     if (!path.endsWith(QLatin1Char('/')))
@@ -15,9 +20,35 @@ bool appendTrafficLog(const QString& directory, const QDate& date, const QString
                       const QString& text) {
     if (directory.isEmpty() || !QDir().mkpath(directory))
         return false;
-    QFile file(trafficLogPath(directory, date, kind));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    const QByteArray path = QFile::encodeName(trafficLogPath(directory, date, kind));
+    int fd;
+    do {
+        fd = ::open(path.constData(),
+                    O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
         return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
     const QByteArray bytes = text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        p += n;
+        left -= n;
+    }
+    // A full disk (or a file-size limit) stops the write part way: cut the file back so it
+    // never ends in half an entry.
+    if (left > 0 && ::ftruncate(fd, st.st_size) != 0)
+        qWarning("traffic log: cannot cut back %s after a short write", path.constData());
+    ::close(fd);
+    return left == 0;
 }

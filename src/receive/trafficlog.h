@@ -4,7 +4,8 @@
 // dated files a day in a folder the user chooses, "yyyy-mm-dd incoming.txt" and
 // "yyyy-mm-dd outgoing.txt". Each entry is appended as it is, with nothing added; the file is
 // opened and closed for every entry. Failures are silent: an entry that cannot be written is
-// lost and nothing else changes.
+// lost and nothing else changes. An entry is written whole or not at all: when the disk fills
+// part way, the file is cut back to where it was.
 
 #include <QDate>
 #include <QString>

@@ -1,5 +1,6 @@
 #include "transmit/tformchangeperiod.h"
 
+#include "base/singleline.h"
 #include "transmit/sendformat.h"
 
 #include <QApplication>
@@ -19,7 +20,8 @@ int PeriodSpinBox::settledValue() const {
     return periodFromText(lineEdit()->text());
 }
 
-QValidator::State PeriodSpinBox::validate(QString& input, int&) const {
+QValidator::State PeriodSpinBox::validate(QString& input, int& pos) const {
+    keepFirstLine(input, pos); // a pasted "250" plus a line break is still 250
     const QChar decimal = locale().decimalPoint().at(0);
     for (QChar c : input) {
         if (!c.isDigit() && c != u'+' && c != u'-' && c != decimal) {

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +22,7 @@
 #include <QStatusBar>
 #include <QStringListModel>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -143,19 +145,23 @@ TEST_F(MainWindow, BadSettingsFilesStillStart) {
     QByteArray big = "[Settings]\r\nPort=COM4\r\n";
     while (big.size() < 10 * 1024 * 1024)
         big += "Key" + QByteArray::number(big.size()) + "=some value here\r\nno equals sign\r\n";
-    const QByteArray files[] = {
-        junk,
-        kBom,
-        "\xff\xfe[Settings]\r\nPort=\xc3\x28\r\n",
-        "Port=COM5\r\n[Settings]\r\nno equals\r\nPORT\r\n",
-        big,
+    // Files that are not text get one message and are kept aside; the others start quietly.
+    const std::pair<QByteArray, bool> files[] = {
+        {junk, true},
+        {kBom, false},
+        {"\xff\xfe[Settings]\r\nPort=\xc3\x28\r\n", true}, // a UTF-16 mark on an odd length
+        {"Port=COM5\r\n[Settings]\r\nno equals\r\nPORT\r\n", false},
+        {big, false},
     };
-    for (const QByteArray& file : files) {
+    for (const auto& [file, told] : files) {
+        QFile::remove(settingsPath() + ".unreadable");
+        messages.shown.clear();
         writeSettingsFile(file);
         TAppForm& f = createForm();
         EXPECT_TRUE(f.ComboBox1->currentText() == "COM1" || f.ComboBox1->currentText() == "COM4");
         EXPECT_EQ(f.EditLogDir->text(), desktopFolder);
-        EXPECT_TRUE(messages.shown.isEmpty());
+        EXPECT_EQ(messages.shown.size(), told ? 1 : 0);
+        EXPECT_EQ(QFile::exists(settingsPath() + ".unreadable"), told);
     }
 }
 
@@ -184,18 +190,27 @@ TEST_F(MainWindow, EveryChangeOfABoxWritesItsKey) {
 }
 
 TEST_F(MainWindow, FileProblemsAreShownAndTheStoreStaysUsable) {
-    // A folder in place of settings.ini can be neither read nor replaced, even by root.
-    ASSERT_TRUE(QDir().mkpath(settingsPath()));
+    // A folder in place of settings.ini cannot be read: it is set aside, said once, and the
+    // window starts from the defaults and saves as usual.
+    ASSERT_TRUE(QDir().mkpath(settingsPath() + "/inside"));
     TAppForm& f = createForm();
-    // One message for the unreadable file, one for the failed write of LogDirectory.
-    ASSERT_EQ(messages.shown.size(), 2);
+    ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
     EXPECT_EQ(messages.shown[0].caption, "ERROR");
-    EXPECT_TRUE(messages.shown[0].text.contains(settingsPath()));
-    EXPECT_EQ(messages.shown[1].text.left(messages.shown[1].text.indexOf(". ") + 2),
-              "Cannot create file \"" + settingsPath() + "\". ");
+    EXPECT_EQ(messages.shown[0].text, "Cannot read file \"" + settingsPath() +
+                                          "\". Is a directory. It is kept as \"" + settingsPath() +
+                                          ".unreadable\", and the settings start from their "
+                                          "defaults.");
+    EXPECT_TRUE(QFileInfo(settingsPath() + ".unreadable/inside").isDir());
+    EXPECT_TRUE(readSettingsFile().contains("LogDirectory="));
+
+    // A write that fails is shown, and the store keeps the value for the next write.
+    QFile::remove(settingsPath());
+    ASSERT_TRUE(QDir().mkpath(settingsPath() + "/inside"));
     f.ComboBox2->setEditText("19200");
-    EXPECT_EQ(messages.shown.size(), 3);
+    ASSERT_EQ(messages.shown.size(), 2);
+    EXPECT_EQ(messages.shown[1].text,
+              "Cannot create file \"" + settingsPath() + "\". Is a directory");
     EXPECT_EQ(f.settings().ReadString("Settings", "BaudRate", ""), "19200");
 }
 
@@ -412,6 +427,72 @@ TEST_F(MainWindow, ResetToDefaults) {
             EXPECT_FALSE(QFile::exists(settingsPath()));
         }
     }
+}
+
+// A settings file kept as a link (dotfiles) stays a link through Reset: its target is emptied,
+// so the new copy starts from the defaults and later writes still go through the link.
+TEST_F(MainWindow, ResetToDefaultsKeepsALinkedSettingsFile) {
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("dotfiles")));
+    const QString target = tmp.filePath("dotfiles/brevane.ini");
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\r\nPort=COM3\r\n");
+    file.close();
+    ASSERT_TRUE(QFile::link(target, settingsPath()));
+    TAppForm& f = createForm();
+    messages.answers = {MessageButton::Yes};
+    f.ResettoDefaults1->trigger();
+    EXPECT_TRUE(QFileInfo(settingsPath()).isSymLink());
+    EXPECT_EQ(QFileInfo(target).size(), 0);
+    EXPECT_EQ(startedPrograms.size(), 1);
+
+    TAppForm& next = createForm();
+    EXPECT_EQ(next.ComboBox1->currentText(), "COM1");
+    EXPECT_TRUE(QFileInfo(settingsPath()).isSymLink());
+}
+
+// Temporaries of writes a killed copy left half done are removed at start; other files that
+// merely look alike are not.
+TEST_F(MainWindow, StartUpRemovesTheTemporariesOfKilledWrites) {
+    const QStringList stale = {"settings.ini.brevane-Ab12Cd.tmp",
+                               "sendlater.csv.brevane-Zz99Yy.tmp"};
+    const QStringList foreign = {"settings.ini.Ab12Cd", "notes.brevane-Ab12Cd.tmp"};
+    for (const QString& name : stale + foreign) {
+        QFile file(programFolder + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    createForm();
+    for (const QString& name : stale)
+        EXPECT_FALSE(QFile::exists(programFolder + "/" + name)) << name.toStdString();
+    for (const QString& name : foreign)
+        EXPECT_TRUE(QFile::exists(programFolder + "/" + name)) << name.toStdString();
+}
+
+// The boxes whose text is stored never hold a line break: a paste keeps its first line, and
+// what the box shows is what is stored and what the next start shows.
+TEST_F(MainWindow, StoredBoxesHoldOneLine) {
+    TAppForm& f = createForm();
+    f.ButtonLogClick();
+    f.EditLogDir->setText("path\n[Other]\nz");
+    EXPECT_EQ(f.EditLogDir->text(), "path");
+    f.EditLogDir->setText("/logs/\n");
+    EXPECT_EQ(f.EditLogDir->text(), "/logs/");
+    f.EditLogDir->setCursorPosition(1);
+    f.EditLogDir->insert("my\r\npasted"); // a paste goes through insert()
+    EXPECT_EQ(f.EditLogDir->text(), "/mylogs/");
+    EXPECT_FALSE(readSettingsFile().contains("[Other]"));
+    EXPECT_TRUE(readSettingsFile().contains("LogDirectory=/mylogs/\r\n"));
+
+    for (QComboBox* box : {f.ComboBox1, f.ComboBox2, f.ComboBox3, f.ComboBox4, f.ComboBox5}) {
+        box->setEditText("x\r\ny");
+        EXPECT_EQ(box->currentText(), "x") << box->objectName().toStdString();
+    }
+    EXPECT_TRUE(readSettingsFile().contains("\r\nPort=x\r\n"));
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    TAppForm& next = createForm();
+    EXPECT_EQ(next.EditLogDir->text(), "/mylogs/");
+    EXPECT_EQ(next.ComboBox1->currentText(), "x");
 }
 
 TEST_F(MainWindow, ResetQuestionIsTranslated) {

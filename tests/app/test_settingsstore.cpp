@@ -1,10 +1,12 @@
 #include "app/settingsstore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include "support/qtprinters.h"
@@ -13,6 +15,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <functional>
 #include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,8 +97,15 @@ TEST(SettingsStoreParse, ReadsHandEditedFiles) {
         {"a file of only the byte-order mark is empty", kBom, "Settings", "Port", "DEF"},
         {"invalid UTF-8 does not disturb other lines", "[Settings]\nName=\xFF\xC3\nPort=COM1x\n",
          "Settings", "Port", "COM1x"},
-        {"invalid UTF-8 becomes replacement characters", "[Settings]\nName=a\xFF", "Settings",
-         "Name", QString("a") + QChar(QChar::ReplacementCharacter)},
+        {"invalid UTF-8 after a UTF-8 mark becomes replacement characters",
+         kBom + "[Settings]\nName=a\xFF", "Settings", "Name",
+         QString("a") + QChar(QChar::ReplacementCharacter)},
+        {"invalid UTF-8 without a mark is read as 8-bit text", "[Settings]\nName=j\xF6rg",
+         "Settings", "Name", QStringLiteral("j\u00f6rg")},
+        {"UTF-16 LE after its mark", QByteArray("\xFF\xFE[\0S\0]\0\n\0K\0=\0\xE9\0", 16), "S", "K",
+         QStringLiteral("\u00e9")},
+        {"UTF-16 BE after its mark", QByteArray("\xFE\xFF\0[\0S\0]\0\n\0K\0=\x20\xAC", 16), "S",
+         "K", QStringLiteral("\u20ac")},
     };
     for (const Case& c : cases) {
         SettingsStore store("unused");
@@ -215,7 +225,8 @@ TEST(SettingsStoreParse, HugeAndBinaryInputsLoad) {
     writeBytes(dir.filePath("settings.ini"), junk);
 
     SettingsStore store(dir.filePath("settings.ini"));
-    ASSERT_FALSE(store.Load());
+    // Not text: read as far as it goes, the original kept aside.
+    EXPECT_TRUE(store.Load().text.endsWith(".unreadable\"."));
     const QByteArray once = store.Serialize();
     SettingsStore again("unused");
     again.Parse(once);
@@ -258,30 +269,138 @@ TEST_F(SettingsFileTest, LoadReadsTheFileWrittenBefore) {
     EXPECT_EQ(store.ReadString("Other", "X", "DEF"), "");
 }
 
-TEST_F(SettingsFileTest, UnreadableFileGivesErrorAndAnEmptyUsableStore) {
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir("settings.ini"));
-    SettingsStore store(path());
-    store.WriteString("Settings", "Port", "COM9");
+// Each row puts something in place of settings.ini that cannot be read; it must survive, moved
+// aside, while the store starts empty and the next write creates a fresh file.
+TEST_F(SettingsFileTest, AFileThatCannotBeReadIsMovedAsideNeverOverwritten) {
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> make;
+        const char* reason;
+        int sysErrno;
+    } cases[] = {
+        {"a folder", [](const QString& p) { QDir().mkpath(p + "/inside"); }, "Is a directory",
+         EISDIR},
+        {"a FIFO, which must not block",
+         [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); },
+         "Not a regular file.", 0},
+        {"no read permission",
+         [](const QString& p) {
+             writeBytes(p, "[Settings]\nPort=COM4\n");
+             QFile::setPermissions(p, QFileDevice::WriteOwner);
+         },
+         "Permission denied", EACCES},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.sysErrno == EACCES && geteuid() == 0)
+            continue; // root reads files regardless of their permission bits
+        QTemporaryDir dir;
+        const QString file = dir.filePath("settings.ini");
+        writeBytes(file + ".unreadable", "an earlier one");
+        c.make(file);
+        const QDateTime modified = QFileInfo(file).lastModified();
+        const bool wasFolder = QFileInfo(file).isDir();
 
-    const SettingsStore::FileError err = store.Load();
-    EXPECT_EQ(err.text, "Cannot read file \"" + path() + "\". Is a directory");
-    EXPECT_EQ(err.sysErrno, EISDIR);
-    EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM1");
+        SettingsStore store(file);
+        store.WriteString("Settings", "Port", "COM9");
+        const SettingsStore::FileError err = store.Load();
+        const QString kept = file + ".unreadable.2";
+        QString expected = "Cannot read file \"" + file + "\". " + c.reason;
+        if (!expected.endsWith('.'))
+            expected += '.';
+        expected += " It is kept as \"" + kept + "\", and the settings start from their defaults.";
+        EXPECT_EQ(err.text, expected);
+        EXPECT_EQ(err.sysErrno, c.sysErrno);
+        EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM1");
+        EXPECT_EQ(QFileInfo(kept).lastModified(), modified);
+        EXPECT_EQ(QFileInfo(kept).isDir(), wasFolder);
+        EXPECT_EQ(readBytes(file + ".unreadable"), "an earlier one");
 
-    store.WriteString("Settings", "Port", "COM5");
-    EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM5");
+        store.WriteString("Settings", "Port", "COM5");
+        EXPECT_FALSE(store.UpdateFile());
+        EXPECT_EQ(readBytes(file), kBom + "[Settings]\r\nPort=COM5\r\n\r\n");
+    }
 }
 
-TEST_F(SettingsFileTest, FileWithoutReadPermissionGivesError) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads files regardless of their permission bits";
-    writeBytes(path(), "[Settings]\nPort=COM4\n");
-    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::WriteOwner));
+// Bytes that are not text of a known encoding: what can be read is used, and the original is
+// copied aside before the first write turns it into UTF-8.
+TEST_F(SettingsFileTest, AFileNotDecodedWholeIsCopiedAsideFirst) {
+    const QByteArray latin1 = "[Settings]\r\nLogDirectory=/home/j\xF6rg\r\nPort=COM4\r\n";
+    writeBytes(path(), latin1);
     SettingsStore store(path());
     const SettingsStore::FileError err = store.Load();
-    EXPECT_EQ(err.text, "Cannot read file \"" + path() + "\". Permission denied");
-    EXPECT_EQ(err.sysErrno, EACCES);
-    EXPECT_EQ(store.ReadString("Settings", "Port", "COM1"), "COM1");
+    EXPECT_EQ(err.text, "Cannot read file \"" + path() +
+                            "\" whole: it is not valid UTF-8 or UTF-16 text. What could be read "
+                            "is used; the file as it was is kept as \"" +
+                            path() + ".unreadable\".");
+    EXPECT_EQ(readBytes(path() + ".unreadable"), latin1);
+    EXPECT_EQ(store.ReadString("Settings", "LogDirectory", ""), QStringLiteral("/home/j\u00f6rg"));
+    EXPECT_EQ(store.ReadString("Settings", "Port", ""), "COM4");
+
+    store.WriteString("Settings", "Port", "COM5");
+    EXPECT_FALSE(store.UpdateFile());
+    EXPECT_EQ(readBytes(path()),
+              kBom + "[Settings]\r\nLogDirectory=/home/j\xC3\xB6rg\r\nPort=COM5\r\n\r\n");
+    EXPECT_EQ(readBytes(path() + ".unreadable"), latin1);
+
+    // UTF-16 with its mark is text: read whole, nothing kept aside, written back as UTF-8.
+    QTemporaryDir other;
+    const QString utf16 = other.filePath("settings.ini");
+    QStringEncoder encode(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    writeBytes(utf16, encode.encode(QStringLiteral("[Settings]\r\nPort=COM\u00e9\r\n")));
+    SettingsStore fromUtf16(utf16);
+    EXPECT_FALSE(fromUtf16.Load());
+    EXPECT_EQ(fromUtf16.ReadString("Settings", "Port", ""), QStringLiteral("COM\u00e9"));
+    EXPECT_FALSE(fromUtf16.UpdateFile());
+    EXPECT_EQ(readBytes(utf16), kBom + "[Settings]\r\nPort=COM\xC3\xA9\r\n\r\n");
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), QStringList{"settings.ini"});
+}
+
+// When the unreadable file cannot even be set aside (here its name has no room for the
+// suffix), it is left alone: the run keeps its settings in memory and never writes the file.
+TEST_F(SettingsFileTest, AFileThatCannotBeSetAsideIsLeftAloneAndTheRunIsMemoryOnly) {
+    const QString longName = path(QString(250, 's'));
+    for (bool decodable : {false, true}) {
+        SCOPED_TRACE(decodable ? "read but not decoded" : "not read");
+        QFile::remove(longName);
+        QDir(longName).removeRecursively();
+        if (decodable)
+            writeBytes(longName, "[Settings]\nPort=COM\xFF\n");
+        else
+            ASSERT_TRUE(QDir().mkpath(longName + "/inside"));
+
+        SettingsStore store(longName);
+        const SettingsStore::FileError err = store.Load();
+        EXPECT_TRUE(err.text.endsWith("(File name too long), so it is left as it is and this run "
+                                      "keeps its settings in memory only."))
+            << err.text.toStdString();
+        EXPECT_TRUE(store.memoryOnly());
+        store.WriteString("Settings", "Port", "COM5");
+        EXPECT_FALSE(store.UpdateFile());
+        store.DeleteFile();
+        EXPECT_EQ(store.ReadString("Settings", "Port", ""), "COM5");
+        if (decodable)
+            EXPECT_EQ(readBytes(longName), "[Settings]\nPort=COM\xFF\n");
+        else
+            EXPECT_TRUE(QFileInfo(longName + "/inside").isDir());
+    }
+}
+
+// A value with a line break would end its line and start others (a section of its own,
+// perhaps): the store refuses it and keeps what it had.
+TEST_F(SettingsFileTest, ValuesWithLineBreaksAreRefused) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.WriteString("Settings", "LogDirectory", "/logs"));
+    ASSERT_FALSE(store.UpdateFile());
+    const QByteArray before = readBytes(path());
+    for (const QString& bad : {QString("path\n[Other]\nz"), QString("/logs\n"), QString("a\rb")}) {
+        EXPECT_FALSE(store.WriteString("Settings", "LogDirectory", bad));
+        EXPECT_FALSE(store.WriteString("Settings", bad, "x"));
+        EXPECT_FALSE(store.WriteString(bad, "LogDirectory", "x"));
+    }
+    EXPECT_EQ(store.ReadString("Settings", "LogDirectory", ""), "/logs");
+    ASSERT_FALSE(store.UpdateFile());
+    EXPECT_EQ(readBytes(path()), before);
 }
 
 // Each row makes the file impossible to create; the store keeps the new value and the folder

@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 QByteArray contents(const QString& path) {
@@ -52,6 +55,34 @@ TEST(TrafficLog, UnusableFoldersLoseTheEntrySilently) {
     EXPECT_FALSE(appendTrafficLog(tmp.filePath("plain/sub"), day, "incoming", "x"));
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList({"plain"}));
+}
+
+// A file-size limit stands for a disk that fills part way through an entry: the write stops
+// short, and the file must go back to where it was rather than end in half an entry.
+TEST(TrafficLog, AnEntryIsWrittenWholeOrNotAtAll) {
+    QTemporaryDir tmp;
+    const QDate day(2026, 12, 10);
+    ASSERT_TRUE(appendTrafficLog(tmp.path(), day, "incoming", "41 42 "));
+    // Entries that are not whole are cut back, the next one that fits goes on as usual.
+    const QString entries[] = {"53 54 55 56 ", QStringLiteral("\u00e9\u00e9\u00e9\u00e9\u00e9")};
+
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool written[2];
+    for (int i = 0; i < 2; ++i)
+        written[i] = appendTrafficLog(tmp.path(), day, "incoming", entries[i]);
+    const bool fits = appendTrafficLog(tmp.path(), day, "incoming", "43 ");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written[0]);
+    EXPECT_FALSE(written[1]);
+    EXPECT_TRUE(fits);
+    EXPECT_EQ(contents(trafficLogPath(tmp.path(), day, "incoming")), "41 42 43 ");
 }
 
 } // namespace
