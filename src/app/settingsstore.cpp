@@ -5,9 +5,11 @@
 #include "base/regularfile.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringView>
 
 #include <climits>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -99,8 +101,7 @@ QString decodeSettings(QByteArrayView data, bool& lossless) {
 SettingsStore::SettingsStore(QString path) : m_path(std::move(path)) {}
 
 SettingsStore::FileError SettingsStore::Load() {
-    m_sections.clear();
-    m_sectionIndex.clear();
+    clear();
     m_memoryOnly = false;
     // A missing file (or a parent that is a plain file, so none can exist) is a first start;
     // the first write reports any problem with the folder.
@@ -145,15 +146,53 @@ SettingsStore::FileError SettingsStore::Load() {
     return {text, file.sysErrno};
 }
 
-bool SettingsStore::Parse(const QByteArray& bytes) {
-    m_sections.clear();
+void SettingsStore::clear() {
+    // The entries go first: they may refer into the text.
     m_sectionIndex.clear();
+    m_sections.clear();
+    m_entries.clear();
+    m_text.clear();
+}
+
+size_t caseFoldedHash(QStringView name, size_t seed) noexcept {
+    size_t h = seed;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), name[++i].unicode());
+        h = (h ^ QChar::toCaseFolded(c)) * 1099511628211ull;
+    }
+    return h;
+}
+
+SettingsStore::Section& SettingsStore::addSection(QString name) {
+    m_sectionIndex.insert(FoldedName{name}, m_sections.size());
+    m_sections.append(Section{std::move(name)});
+    return m_sections.last();
+}
+
+void SettingsStore::addEntry(Section& section, Entry entry) {
+    const qsizetype at = m_entries.size();
+    m_entries.append(std::move(entry));
+    if (section.last < 0)
+        section.first = at;
+    else
+        m_entries[section.last].next = at;
+    section.last = at;
+}
+
+bool SettingsStore::Parse(const QByteArray& bytes) {
+    clear();
     bool lossless = true;
-    const QString text = decodeSettings(QByteArrayView(bytes), lossless);
-    const QStringView all(text);
+    m_text = decodeSettings(QByteArrayView(bytes), lossless);
+    const QStringView all(m_text);
+    // A piece of the text without a copy of its own.
+    const auto piece = [](QStringView v) { return QString::fromRawData(v.data(), v.size()); };
+    // Upper bounds, so a huge file is not copied again and again as the lists grow.
+    m_sections.reserve(all.count(u'['));
+    m_entries.reserve(all.count(u'\n') + all.count(u'\r') + 1);
 
     Section* current = nullptr; // null before the first section and inside a repeated one
-
     qsizetype start = 0;
     while (start < all.size()) {
         qsizetype end = start;
@@ -166,52 +205,63 @@ bool SettingsStore::Parse(const QByteArray& bytes) {
         if (line.isEmpty() || line.front() == u';')
             continue;
         if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
-            const QString name = trimControls(line.sliced(1, line.size() - 2)).toString();
-            const QString folded = name.toCaseFolded();
-            if (m_sectionIndex.contains(folded)) {
-                current = nullptr; // a repeated section is dropped whole
-            } else {
-                m_sectionIndex.insert(folded, m_sections.size());
-                m_sections.append(Section{name, {}});
-                current = &m_sections.last();
-            }
+            const QString name = piece(trimControls(line.sliced(1, line.size() - 2)));
+            // A repeated section is dropped whole.
+            current = m_sectionIndex.contains(FoldedName{name}) ? nullptr : &addSection(name);
             continue;
         }
         if (!current)
             continue;
         const qsizetype eq = line.indexOf(u'=');
         if (eq < 0)
-            current->entries.append(Entry{line.toString(), QString(), false});
+            addEntry(*current, Entry{piece(line), QString(), -1, false});
         else
-            current->entries.append(Entry{trimControls(line.first(eq)).toString(),
-                                          trimControls(line.sliced(eq + 1)).toString(), true});
+            addEntry(*current, Entry{piece(trimControls(line.first(eq))),
+                                     piece(trimControls(line.sliced(eq + 1))), -1, true});
     }
     return lossless;
 }
 
 QByteArray SettingsStore::Serialize() const {
-    const QLatin1StringView crlf("\r\n");
-    QString text;
+    // Encoded piece by piece into one buffer sized for the worst case: no copy of the whole
+    // text as a string first.
+    qsizetype chars = 0;
     for (const Section& section : m_sections) {
-        text += u'[';
-        text += section.name;
-        text += u']';
-        text += crlf;
-        for (const Entry& entry : section.entries) {
-            text += entry.name;
-            if (entry.hasValue) {
-                text += u'=';
-                text += entry.value;
-            }
-            text += crlf;
-        }
-        text += crlf;
+        chars += section.name.size() + 6;
+        for (qsizetype e = section.first; e >= 0; e = m_entries[e].next)
+            chars += m_entries[e].name.size() + m_entries[e].value.size() + 3;
     }
-    return QByteArray(kBom) + text.toUtf8();
+    QByteArray out(3 + 3 * chars, Qt::Uninitialized);
+    char* p = out.data();
+    std::memcpy(p, kBom, 3);
+    p += 3;
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    const auto put = [&](QStringView text) { p = utf8.appendToBuffer(p, text); };
+    const auto putAscii = [&](const char* text) {
+        while (*text)
+            *p++ = *text++;
+    };
+    for (const Section& section : m_sections) {
+        putAscii("[");
+        put(section.name);
+        putAscii("]\r\n");
+        for (qsizetype e = section.first; e >= 0; e = m_entries[e].next) {
+            const Entry& entry = m_entries[e];
+            put(entry.name);
+            if (entry.hasValue) {
+                putAscii("=");
+                put(entry.value);
+            }
+            putAscii("\r\n");
+        }
+        putAscii("\r\n");
+    }
+    out.truncate(p - out.constData());
+    return out;
 }
 
 SettingsStore::Section* SettingsStore::findSection(const QString& name) {
-    const auto found = m_sectionIndex.constFind(name.toCaseFolded());
+    const auto found = m_sectionIndex.constFind(FoldedName{name});
     return found == m_sectionIndex.cend() ? nullptr : &m_sections[*found];
 }
 
@@ -221,10 +271,14 @@ const SettingsStore::Section* SettingsStore::findSection(const QString& name) co
 
 QString SettingsStore::ReadString(const QString& section, const QString& key,
                                   const QString& def) const {
-    if (const Section* s = findSection(section))
-        for (const Entry& entry : s->entries)
+    if (const Section* s = findSection(section)) {
+        for (qsizetype e = s->first; e >= 0; e = m_entries[e].next) {
+            const Entry& entry = m_entries[e];
+            // A copy of its own: the caller may keep it longer than the store keeps the file.
             if (entry.hasValue && entry.name.compare(key, Qt::CaseInsensitive) == 0)
-                return entry.value;
+                return QString(entry.value.constData(), entry.value.size());
+        }
+    }
     return def;
 }
 
@@ -236,18 +290,16 @@ bool SettingsStore::WriteString(const QString& section, const QString& key, cons
     if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value))
         return false;
     Section* s = findSection(section);
-    if (!s) {
-        m_sectionIndex.insert(section.toCaseFolded(), m_sections.size());
-        m_sections.append(Section{section, {}});
-        s = &m_sections.last();
-    }
-    for (Entry& entry : s->entries) {
+    if (!s)
+        s = &addSection(section);
+    for (qsizetype e = s->first; e >= 0; e = m_entries[e].next) {
+        Entry& entry = m_entries[e];
         if (entry.hasValue && entry.name.compare(key, Qt::CaseInsensitive) == 0) {
             entry.value = value;
             return true;
         }
     }
-    s->entries.append(Entry{key, value, true});
+    addEntry(*s, Entry{key, value, -1, true});
     return true;
 }
 

@@ -15,6 +15,10 @@
 #include <QList>
 #include <QString>
 
+// A hash of `name` that ignores letter case exactly as QString::compare(Qt::CaseInsensitive)
+// does: each code point folded on its own.
+size_t caseFoldedHash(QStringView name, size_t seed) noexcept;
+
 class SettingsStore {
 public:
     // The outcome of reading or writing the file; empty text means success.
@@ -68,23 +72,41 @@ public:
     bool memoryOnly() const { return m_memoryOnly; }
 
 private:
+    // Names and values read from the file refer into m_text instead of holding copies, so a
+    // file of a million lines loads without a million allocations; written ones own their text.
     struct Entry {
         QString name;
         QString value;
+        qsizetype next = -1;  // the section's next entry in m_entries; -1 at its end
         bool hasValue = true; // a line without "=" is kept but reads as absent
     };
     struct Section {
         QString name;
-        QList<Entry> entries;
+        qsizetype first = -1, last = -1; // its chain of entries in m_entries
+    };
+    // A section name that hashes and compares without regard to letter case.
+    struct FoldedName {
+        QString name;
+        friend bool operator==(const FoldedName& a, const FoldedName& b) noexcept {
+            return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+        }
+        friend size_t qHash(const FoldedName& key, size_t seed) noexcept {
+            return caseFoldedHash(key.name, seed);
+        }
     };
 
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
+    Section& addSection(QString name);
+    void addEntry(Section& section, Entry entry);
+    void clear();
 
     QString m_path;
+    QString m_text; // the decoded file; never changed while entries refer into it
     QList<Section> m_sections;
-    // Case-folded section name -> position in m_sections: lookups stay constant-time even in a
-    // file of a million sections.
-    QHash<QString, qsizetype> m_sectionIndex;
+    QList<Entry> m_entries;
+    // Section name -> position in m_sections: lookups stay constant-time even in a file of a
+    // million sections.
+    QHash<FoldedName, qsizetype> m_sectionIndex;
     bool m_memoryOnly = false;
 };

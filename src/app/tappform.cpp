@@ -21,7 +21,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QStringListModel>
 #include <QTimer>
 #include <QToolButton>
 

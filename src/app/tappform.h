@@ -14,6 +14,7 @@
 #include "base/appenvironment.h"
 #include "app/settingsstore.h"
 #include "port/portsession.h"
+#include "transmit/filelistmodel.h"
 
 #include <QColor>
 #include <QFont>
@@ -42,7 +43,6 @@ class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QStatusBar;
-class QStringListModel;
 class QTableView;
 class QTimer;
 class QToolButton;
@@ -138,7 +138,7 @@ public:
     QPushButton *ButtonText = nullptr, *ButtonFile = nullptr;
     QWidget* PanelFile = nullptr;
     QTableView* ListView1 = nullptr;
-    QStringListModel* ListView1Model = nullptr;
+    FileListModel* ListView1Model = nullptr;
     QCheckBox *CheckBoxStart = nullptr, *CheckBoxRepeat = nullptr, *CheckBoxClose = nullptr;
     QPlainTextEdit* EditSend = nullptr;
     QToolButton* ButtonSend = nullptr;

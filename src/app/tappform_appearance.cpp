@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSaveFile>
-#include <QStringListModel>
 
 namespace {
 
@@ -240,7 +239,7 @@ void TAppForm::ChangeFont1Click() {
 void TAppForm::Clear1Click() {
     Memo1->clear();
     EditSend->clear();
-    ListView1Model->setStringList({});
+    ListView1Model->clear();
     BytesReadCount = 0;
     BytesSentCount = 0;
     statusPanel(3)->clear();

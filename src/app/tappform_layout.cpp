@@ -24,7 +24,6 @@
 #include <QRadioButton>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStringListModel>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -190,7 +189,7 @@ void TAppForm::buildLayout() {
     PanelFile->setFixedWidth(338);
     auto* fileRow = boxLayout<QHBoxLayout>(PanelFile, QMargins(0, 0, 0, 0), 2);
     ListView1 = named(new QTableView(PanelFile), "ListView1");
-    ListView1Model = new QStringListModel(ListView1);
+    ListView1Model = new FileListModel(ListView1);
     ListView1->setModel(ListView1Model);
     ListView1->horizontalHeader()->hide();
     ListView1->horizontalHeader()->setStretchLastSection(true);

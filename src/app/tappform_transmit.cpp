@@ -8,7 +8,6 @@
 #include "app/tappform.h"
 #include "i18n/translate.h"
 #include "transmit/sendformat.h"
-#include "transmit/textfile.h"
 #include "transmit/tformchangeperiod.h"
 #include "transmit/tformsendlater.h"
 
@@ -23,7 +22,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringListModel>
 #include <QTableView>
 #include <QTextCursor>
 #include <QTimer>
@@ -227,10 +225,8 @@ void TAppForm::TimerSendPeriodicallyTimer() {
 }
 
 void TAppForm::fileLineStep() {
-    const QStringList& rows = ListView1Model->stringList();
-    if (FileLineIndex < rows.size()) {
-        const QString row = rows.at(FileLineIndex);
-        ComTextGonder(row);
+    if (FileLineIndex < ListView1Model->rowCount()) {
+        ComTextGonder(ListView1Model->rowText(FileLineIndex));
         ++FileLineIndex;
         TimerSendPeriodically->start();
         return;
@@ -270,14 +266,14 @@ void TAppForm::ButtonFileClick() {
 }
 
 void TAppForm::DosyaSec(const QString& path) {
-    const TextFileRead file = readTextFileLines(path);
+    FileLinesRead file = readFileLines(path);
     if (!file.exists)
         return;
     if (!file.error.isEmpty()) {
         m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), file.error);
         return;
     }
-    ListView1Model->setStringList(file.lines);
+    ListView1Model->setLines(std::move(file.lines));
     EditSend->hide();
     PanelFile->show();
     ButtonFile->setEnabled(false);
@@ -302,5 +298,5 @@ void TAppForm::Delete1Click() {
 }
 
 void TAppForm::DeleteAll1Click() {
-    ListView1Model->setStringList({});
+    ListView1Model->clear();
 }
