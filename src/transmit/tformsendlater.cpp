@@ -196,7 +196,7 @@ void TFormSendLater::SendLaterHatirla() {
     QFile file(m_context.filePath);
     if (!file.open(QIODevice::ReadOnly))
         return; // no schedule yet
-    ListView1Model->setEntries(parseSchedule(file.readAll(), m_context.separator));
+    ListView1Model->setEntries(parseSchedule(file.readAll(), m_context.separator).entries);
 }
 
 void TFormSendLater::SendLaterKaydet() {
