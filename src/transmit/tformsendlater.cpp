@@ -1,8 +1,10 @@
 #include "transmit/tformsendlater.h"
 
 #include "base/atomicfile.h"
+#include "base/keepaside.h"
 #include "base/localeformats.h"
 #include "base/messageboxservice.h"
+#include "base/regularfile.h"
 #include "transmit/sendlatermodel.h"
 
 #include <QAction>
@@ -16,6 +18,41 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimeEdit>
+
+namespace {
+
+QString asSentence(const QString& text) {
+    return text.endsWith(u'.') ? text : text + u'.';
+}
+
+// A copy kept aside at an earlier start that still holds these bytes: starting again without
+// saving in between names that copy instead of making another one each time.
+QString earlierCopy(const QString& path, const QByteArray& bytes) {
+    // The names keepaside.h gives, in the order it hands them out.
+    for (int n = 1; n <= 1000; ++n) {
+        const QString name =
+            path + QStringLiteral(".unreadable") + (n > 1 ? u'.' + QString::number(n) : QString());
+        const RegularFileRead copy = readRegularFile(name, bytes.size());
+        if (copy.status == RegularFileRead::Status::Missing)
+            break;
+        if (copy.ok() && copy.bytes == bytes)
+            return name;
+    }
+    return QString();
+}
+
+QString whatWasLost(const ParsedSchedule& parsed) {
+    QStringList parts;
+    if (parsed.unreadableLines == 1)
+        parts << QStringLiteral("1 unreadable line");
+    else if (parsed.unreadableLines > 1)
+        parts << QStringLiteral("%1 unreadable lines").arg(parsed.unreadableLines);
+    if (!parsed.lossless)
+        parts << QStringLiteral("characters that could not be decoded");
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
 
 TFormSendLater::TFormSendLater(SendLaterContext context, QWidget* parent)
     : QWidget(parent, Qt::Window), m_context(std::move(context)) {
@@ -193,13 +230,50 @@ void TFormSendLater::SelectAll1Click() {
 }
 
 void TFormSendLater::SendLaterHatirla() {
-    QFile file(m_context.filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    const QString& path = m_context.filePath;
+    const RegularFileRead read = readRegularFile(path);
+    if (read.status == RegularFileRead::Status::Missing)
         return; // no schedule yet
-    ListView1Model->setEntries(parseSchedule(file.readAll(), m_context.separator));
+    if (!read.ok()) {
+        // Nothing of it can be loaded: it moves out of the way, so the first save makes a new
+        // file instead of writing over it.
+        reportUnreadable(QStringLiteral("Cannot read file \"%1\". %2 The schedule starts empty")
+                             .arg(path, asSentence(read.reason)),
+                         moveAside(path), QStringLiteral("the file was moved to"),
+                         QStringLiteral("moved"));
+        return;
+    }
+    const ParsedSchedule parsed = parseSchedule(read.bytes, m_context.separator);
+    ListView1Model->setEntries(parsed.entries);
+    if (parsed.complete())
+        return;
+    // The next save writes only what was read, so the file as it is goes aside first.
+    KeptAside kept{earlierCopy(path, read.bytes), 0};
+    if (!kept.ok())
+        kept = copyAside(path, read.bytes);
+    reportUnreadable(
+        QStringLiteral("Part of file \"%1\" could not be read (%2). The other entries are loaded")
+            .arg(path, whatWasLost(parsed)),
+        kept, QStringLiteral("the file as it was is kept as"), QStringLiteral("copied"));
+}
+
+void TFormSendLater::reportUnreadable(const QString& problem, const KeptAside& kept,
+                                      const QString& done, const QString& failed) {
+    QString text = problem + QStringLiteral("; ");
+    if (kept.ok()) {
+        text += QStringLiteral("%1 \"%2\".").arg(done, kept.path);
+    } else {
+        m_memoryOnly = true;
+        text += QStringLiteral("the file could not be %1 aside (%2), so it is left as it is and "
+                               "changes to the schedule last only until the program ends.")
+                    .arg(failed, qt_error_string(kept.sysErrno));
+    }
+    m_context.messages->showMessage(MessageIcon::Error, m_context.errorCaption, text);
 }
 
 void TFormSendLater::SendLaterKaydet() {
+    if (m_memoryOnly)
+        return;
     const int err = replaceFileAtomically(m_context.filePath,
                                           serializeSchedule(entries(), m_context.separator));
     if (err != 0)

@@ -4,6 +4,9 @@
 // and time, and keeps it in sendlater.csv (rewritten atomically after every change). Created
 // once at start, after the main window; closing it only hides it. The main window's one-second
 // timer does the sending from entries().
+// A file that cannot be read, wholly or in part, is kept aside under a name of its own before
+// anything is written in its place, and the user is told once; if it cannot be kept aside,
+// the schedule lives in memory only until the program ends and the file is left alone.
 
 #include "transmit/sendlaterfile.h"
 
@@ -12,6 +15,7 @@
 
 #include <functional>
 
+struct KeptAside;
 class LocaleFormats;
 class MessageBoxService;
 class QAction;
@@ -71,6 +75,9 @@ protected:
 private:
     int firstSelectedRow() const;
     SendLaterEntry entryFromControls() const;
+    void reportUnreadable(const QString& problem, const KeptAside& kept, const QString& done,
+                          const QString& failed);
 
     SendLaterContext m_context;
+    bool m_memoryOnly = false; // the unreadable file could not be kept aside: never write it
 };

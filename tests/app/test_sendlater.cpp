@@ -1,3 +1,4 @@
+#include "app/startupvalues.h"
 #include "support/appformfixture.h"
 #include "support/locales.h"
 #include "support/pseudoterminal.h"
@@ -9,6 +10,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,9 +18,58 @@
 #include <QTimeEdit>
 #include <QTimer>
 
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 const QByteArray kBom("\xEF\xBB\xBF");
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList commandsOf(const QList<SendLaterEntry>& entries) {
+    QStringList commands;
+    for (const SendLaterEntry& e : entries)
+        commands << e.command;
+    return commands;
+}
+
+// While it lives, a start-up that waits for a writer on the FIFO at `path` is let go after a
+// few seconds (it then reads an empty file), so such a fault fails the test instead of hanging.
+class FifoWriterAfterTimeout {
+public:
+    explicit FifoWriterAfterTimeout(const QString& path)
+        : m_thread([this, name = QFile::encodeName(path)] {
+              std::unique_lock lock(m_mutex);
+              if (m_done.wait_for(lock, std::chrono::seconds(5), [this] { return m_finished; }))
+                  return;
+              const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+              if (fd >= 0)
+                  ::close(fd);
+          }) {}
+    ~FifoWriterAfterTimeout() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
 
 class SendLaterWindow : public AppFormFixture {
 protected:
@@ -31,6 +82,7 @@ protected:
 
     TFormSendLater& window() { return *form->FormSendLater; }
     QString csvPath() const { return programFolder + "/sendlater.csv"; }
+    QString asidePath() const { return csvPath() + ".unreadable"; }
     QByteArray csv() const {
         QFile file(csvPath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -183,6 +235,8 @@ TEST_F(SendLaterWindow, OldAndAwkwardFilesLoadTheSame) {
     createForm();
     ASSERT_EQ(window().entries().size(), 1);
     EXPECT_EQ(window().entries()[0].command, QStringLiteral("caf\u00E9"));
+    EXPECT_TRUE(messages.shown.isEmpty()) << "an ANSI file is read, not lost";
+    EXPECT_FALSE(QFile::exists(asidePath()));
 
     add("line one\nAT+X=1;2", QDateTime(QDate(2026, 3, 1), QTime(9, 0, 0)));
     createForm();
@@ -207,6 +261,140 @@ TEST_F(SendLaterWindow, AFailedSaveIsShownAndTheListStays) {
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_TRUE(messages.shown[0].text.startsWith("Cannot create file \"" + csvPath() + "\". "));
     EXPECT_EQ(window().entries().size(), 1);
+}
+
+TEST_F(SendLaterWindow, AQuoteThatNeverClosesCostsOnlyItsLine) {
+    writeCsv("\"x\" y;01.03.2026;14:05:00\r\n\"never closed;01.03.2026;14:05:00\r\n"
+             "NEXT;01.03.2026;14:05:00\r\n");
+    createForm();
+    EXPECT_EQ(commandsOf(window().entries()), QStringList({"\"x\" y", "NEXT"}));
+    EXPECT_EQ(messages.shown.size(), 1);
+    connectPty();
+    form->TimerSendLaterTimer();
+    EXPECT_EQ(pty.read(16, 300), "\"x\" yNEXT") << "quotes typed in a command are sent";
+
+    // Quotes typed in the window are saved so they load back, and go out, as typed.
+    now = now.addSecs(1);
+    add("\"a\" b", now);
+    form->TimerSendLaterTimer();
+    EXPECT_EQ(pty.read(8, 300), "\"a\" b");
+    createForm();
+    EXPECT_EQ(commandsOf(window().entries()), QStringList({"\"x\" y", "NEXT", "\"a\" b"}));
+    EXPECT_EQ(messages.shown.size(), 1) << "the saved file reads whole";
+}
+
+TEST_F(SendLaterWindow, APartlyUnreadableFileIsKeptAsideBeforeItIsRewritten) {
+    struct Case {
+        QByteArray bytes;
+        QStringList commands;
+        QString what;
+    };
+    const Case cases[] = {
+        {"\"lost;01.03.2026;14:05:00\r\nKEPT;01.03.2026;14:05:00\r\n",
+         {"KEPT"},
+         "(1 unreadable line)"},
+        {kBom + "caf\xE9;01.03.2026;14:05:00\r\n",
+         {QStringLiteral("caf\uFFFD")},
+         "(characters that could not be decoded)"},
+        {QByteArray("\xFF\xFE"
+                    "A\0\0\xD8;\0",
+                    8),
+         {QString("A") + QChar(0xD800)},
+         "(characters that could not be decoded)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().toStdString());
+        QFile::remove(asidePath());
+        writeCsv(c.bytes);
+        messages.shown.clear();
+        createForm();
+        EXPECT_EQ(commandsOf(window().entries()), c.commands);
+        ASSERT_EQ(messages.shown.size(), 1);
+        EXPECT_EQ(messages.shown[0].caption, startupValues().ProductName);
+        EXPECT_TRUE(messages.shown[0].text.contains(c.what))
+            << messages.shown[0].text.toStdString();
+        EXPECT_TRUE(messages.shown[0].text.contains('"' + asidePath() + '"'));
+        EXPECT_EQ(bytesOf(asidePath()), c.bytes);
+
+        // Starting again before any save names the same copy.
+        createForm();
+        ASSERT_EQ(messages.shown.size(), 2);
+        EXPECT_TRUE(messages.shown[1].text.contains('"' + asidePath() + '"'));
+        EXPECT_FALSE(QFile::exists(asidePath() + ".2"));
+
+        add("NEW", now);
+        EXPECT_EQ(window().entries().size(), c.commands.size() + 1);
+        EXPECT_EQ(bytesOf(asidePath()), c.bytes) << "the copy is never written over";
+        createForm();
+        EXPECT_EQ(messages.shown.size(), 2) << "the rewritten file reads whole";
+        EXPECT_EQ(window().entries().size(), c.commands.size() + 1);
+    }
+    EXPECT_FALSE(QFile::exists(asidePath() + ".2"));
+}
+
+TEST_F(SendLaterWindow, AScheduleThatCannotBeReadIsMovedAsideAndStartUpGoesOn) {
+    for (const bool fifo : {true, false}) {
+        SCOPED_TRACE(fifo ? "a FIFO" : "a folder");
+        QDir(asidePath()).removeRecursively();
+        QFile::remove(asidePath());
+        QFile::remove(csvPath());
+        if (fifo)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(csvPath()).constData(), 0644), 0);
+        else
+            ASSERT_TRUE(QDir().mkpath(csvPath()));
+        messages.shown.clear();
+        {
+            FifoWriterAfterTimeout unblock(csvPath());
+            createForm();
+        }
+        EXPECT_TRUE(window().entries().isEmpty());
+        ASSERT_EQ(messages.shown.size(), 1);
+        EXPECT_TRUE(messages.shown[0].text.startsWith("Cannot read file \"" + csvPath() + "\". "))
+            << messages.shown[0].text.toStdString();
+        EXPECT_TRUE(messages.shown[0].text.contains('"' + asidePath() + '"'));
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(asidePath()).constData(), &st), 0);
+        EXPECT_TRUE(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
+
+        add("PING", now);
+        EXPECT_EQ(csv(), kBom + "PING;01.03.2026;14:05:00\r\n");
+        EXPECT_EQ(messages.shown.size(), 1);
+    }
+}
+
+TEST_F(SendLaterWindow, AFileThatCannotBeSetAsideIsLeftAloneForTheRun) {
+    for (int n = 1; n <= 1000; ++n) { // every name a file could be set aside under is taken
+        QFile taken(asidePath() + (n > 1 ? "." + QString::number(n) : QString()));
+        ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    }
+    const QByteArray partly = "\"lost;01.03.2026;14:05:00\r\nKEPT;01.03.2026;14:05:00\r\n";
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder" : "a partly unreadable file");
+        if (folder) {
+            ASSERT_TRUE(QFile::remove(csvPath()));
+            ASSERT_TRUE(QDir().mkpath(csvPath()));
+        } else {
+            writeCsv(partly);
+        }
+        messages.shown.clear();
+        createForm();
+        EXPECT_EQ(commandsOf(window().entries()), folder ? QStringList() : QStringList{"KEPT"});
+        ASSERT_EQ(messages.shown.size(), 1);
+        const QString& text = messages.shown[0].text;
+        EXPECT_TRUE(
+            text.contains(folder ? "could not be moved aside" : "could not be copied aside"))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains("only until the program ends")) << text.toStdString();
+
+        add("NEW", now);
+        add("NEWER", now);
+        EXPECT_EQ(window().entries().size(), folder ? 2 : 3) << "the schedule works in memory";
+        EXPECT_EQ(messages.shown.size(), 1) << "said once";
+        if (folder)
+            EXPECT_TRUE(QFileInfo(csvPath()).isDir());
+        else
+            EXPECT_EQ(csv(), partly);
+    }
 }
 
 } // namespace
