@@ -11,10 +11,11 @@
 // once, before the window is shown) computes the start-up values and applies the settings.
 // Between the two, tests can watch the controls to see the order of start-up.
 
-#include "base/appenvironment.h"
 #include "app/settingsstore.h"
+#include "base/appenvironment.h"
 #include "port/portsession.h"
 #include "transmit/filelistmodel.h"
+#include "transmit/sendtextedit.h"
 
 #include <QColor>
 #include <QFont>
@@ -35,7 +36,6 @@ class QFontDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class ReadPane;
 class LocaleFormats;
 class TFormSendLater;
@@ -140,7 +140,7 @@ public:
     QTableView* ListView1 = nullptr;
     FileListModel* ListView1Model = nullptr;
     QCheckBox *CheckBoxStart = nullptr, *CheckBoxRepeat = nullptr, *CheckBoxClose = nullptr;
-    QPlainTextEdit* EditSend = nullptr;
+    SendTextEdit* EditSend = nullptr;
     QToolButton* ButtonSend = nullptr;
     QSplitter* Splitter1 = nullptr;
 

@@ -215,7 +215,7 @@ void TAppForm::buildLayout() {
     fileRow->addWidget(checks);
     PanelFile->hide();
 
-    EditSend = named(new QPlainTextEdit(Panel2), "EditSend");
+    EditSend = named(new SendTextEdit(Panel2), "EditSend");
     EditSend->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ButtonSend = named(new QToolButton(Panel2), "ButtonSend");
     ButtonSend->setText(QStringLiteral("SEND"));

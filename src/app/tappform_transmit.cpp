@@ -2,10 +2,10 @@
 // sending the rows of a file list.
 
 #include "app/icons.h"
-#include "base/localeformats.h"
-#include "base/messageboxservice.h"
 #include "app/startupvalues.h"
 #include "app/tappform.h"
+#include "base/localeformats.h"
+#include "base/messageboxservice.h"
 #include "i18n/translate.h"
 #include "transmit/sendformat.h"
 #include "transmit/tformchangeperiod.h"
@@ -96,10 +96,8 @@ bool TAppForm::isLogging() const {
 }
 
 QString TAppForm::sendBoxText() const {
-    // The box keeps line breaks as LF; a typed line break is sent as CR LF.
-    QString text = EditSend->toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text;
+    // A typed line break is sent as CR LF; every other character as it stands in the box.
+    return EditSend->exactText();
 }
 
 void TAppForm::ComTextGonder(const QString& str) {
@@ -173,9 +171,8 @@ void TAppForm::changeSendFormat(QAction* clicked) {
     // The menu's group has already moved the tick when this runs, so the format in force is
     // taken from the window's own record.
     const SendFormat from = formatOf(m_sendFormatItem ? m_sendFormatItem : ASCII1);
-    QString text = convertSendText(sendBoxText(), from, formatOf(clicked));
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    EditSend->setPlainText(text);
+    // Exactly the converted characters: a CR or LF of the data must not come back as CR LF.
+    EditSend->setExactText(convertSendText(sendBoxText(), from, formatOf(clicked)));
     EditSend->moveCursor(QTextCursor::End);
     for (QAction* item : {ASCII1, HEX1, BIN1})
         item->setChecked(item == clicked);

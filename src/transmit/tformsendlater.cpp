@@ -60,7 +60,7 @@ TFormSendLater::TFormSendLater(SendLaterContext context, QWidget* parent)
     setWindowTitle(QStringLiteral("Send Later"));
     resize(615, 370);
 
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new SendTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     DateTimePicker1 = new QDateEdit(this);
@@ -124,15 +124,11 @@ const QList<SendLaterEntry>& TFormSendLater::entries() const {
 }
 
 QString TFormSendLater::memoCommand() const {
-    QString text = Memo1->toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text;
+    return Memo1->exactText();
 }
 
 void TFormSendLater::setMemoCommand(const QString& command) {
-    QString text = command;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    Memo1->setPlainText(text);
+    Memo1->setExactText(command);
 }
 
 void TFormSendLater::FormCreate() {

@@ -9,6 +9,7 @@
 // the schedule lives in memory only until the program ends and the file is left alone.
 
 #include "transmit/sendlaterfile.h"
+#include "transmit/sendtextedit.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -21,7 +22,6 @@ class MessageBoxService;
 class QAction;
 class QDateEdit;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class QTimeEdit;
@@ -44,11 +44,11 @@ public:
     ~TFormSendLater() override;
 
     const QList<SendLaterEntry>& entries() const;
-    // The text box's command with its line breaks as CR LF, and the reverse.
+    // The text box's command, its line breaks as CR LF; and the reverse, every character kept.
     QString memoCommand() const;
     void setMemoCommand(const QString& command);
 
-    QPlainTextEdit* Memo1 = nullptr;
+    SendTextEdit* Memo1 = nullptr;
     QDateEdit* DateTimePicker1 = nullptr;
     QTimeEdit* DateTimePicker2 = nullptr;
     QPushButton* Button1 = nullptr;

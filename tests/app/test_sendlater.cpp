@@ -238,11 +238,33 @@ TEST_F(SendLaterWindow, OldAndAwkwardFilesLoadTheSame) {
     EXPECT_TRUE(messages.shown.isEmpty()) << "an ANSI file is read, not lost";
     EXPECT_FALSE(QFile::exists(asidePath()));
 
-    add("line one\nAT+X=1;2", QDateTime(QDate(2026, 3, 1), QTime(9, 0, 0)));
+    add("line one\r\nAT+X=1;2", QDateTime(QDate(2026, 3, 1), QTime(9, 0, 0)));
     createForm();
     ASSERT_EQ(window().entries().size(), 2);
     EXPECT_EQ(window().entries()[1].command, "line one\r\nAT+X=1;2");
     EXPECT_EQ(window().entries()[1].time, "09:00:00");
+}
+
+TEST_F(SendLaterWindow, ACommandKeepsItsLoneLineBreakCharacters) {
+    createForm();
+    const QString command = QStringLiteral("AT\nX\rY\r\nZ\u00A0");
+    window().setMemoCommand(command);
+    EXPECT_EQ(window().memoCommand(), command);
+    add(command, QDateTime(QDate(2026, 3, 2), QTime(8, 0, 0)));
+    ASSERT_EQ(window().entries().size(), 1);
+    EXPECT_EQ(window().entries()[0].command, command);
+
+    window().Memo1->clear();
+    select({0});
+    window().ListView1Click();
+    EXPECT_EQ(window().memoCommand(), command) << "clicked back into the box";
+
+    // "Send Later..." copies the send box as it stands, here a lone LF decoded from HEX.
+    form->HEX1->trigger();
+    form->EditSend->setPlainText("41 0A 42");
+    form->ASCII1->trigger();
+    form->SendLater1Click();
+    EXPECT_EQ(window().memoCommand(), "A\nB");
 }
 
 TEST_F(SendLaterWindow, ClosingTheMainWindowEndsTheProgramWithTheWindowOpen) {

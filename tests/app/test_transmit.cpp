@@ -15,6 +15,7 @@
 #include <QStringListModel>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 
@@ -106,6 +107,46 @@ TEST_F(TransmitWindow, SendFormatsAndTheirConversions) {
         for (QAction* other : {form->ASCII1, form->HEX1, form->BIN1})
             EXPECT_EQ(other->isChecked(), other == item);
     }
+}
+
+// Data typed in HEX keeps its bytes in ASCII, where the box holds them as characters: a lone
+// CR or LF, controls and the no-break space included.
+TEST_F(TransmitWindow, EveryByteSurvivesTheTripThroughAscii) {
+    QStringList boxes;
+    for (int value = 0; value < 256; ++value)
+        boxes << QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    boxes << "41 0A 42 0D 43"
+          << "0D 0A"
+          << "0A 0D"
+          << "0D 0D 0A 0A"
+          << "0D 0A 0D 0A";
+    for (const QString& hex : boxes) {
+        SCOPED_TRACE(hex.toStdString());
+        const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+        form->HEX1->trigger();
+        form->EditSend->setPlainText(hex);
+        form->ASCII1->trigger();
+        const quint64 before = form->BytesSentCount;
+        form->ButtonSend->click();
+        EXPECT_EQ(form->BytesSentCount - before, quint64(bytes.size()));
+        EXPECT_EQ(pty.read(bytes.size()), bytes);
+        form->HEX1->trigger();
+        EXPECT_EQ(form->EditSend->toPlainText(), hex);
+    }
+}
+
+TEST_F(TransmitWindow, ATypedLineBreakIsCrLfInEveryFormat) {
+    QTest::keyClicks(form->EditSend, "ab");
+    QTest::keyClick(form->EditSend, Qt::Key_Return);
+    QTest::keyClicks(form->EditSend, "c");
+    form->ButtonSend->click();
+    EXPECT_EQ(pty.read(5), "ab\r\nc");
+    form->HEX1->trigger();
+    EXPECT_EQ(form->EditSend->toPlainText(), "61 62 0D 0A 63");
+    form->ASCII1->trigger();
+    EXPECT_EQ(form->EditSend->document()->blockCount(), 2) << "a line break again";
+    form->ButtonSend->click();
+    EXPECT_EQ(pty.read(5), "ab\r\nc");
 }
 
 TEST_F(TransmitWindow, NothingToSend) {
