@@ -16,6 +16,10 @@ namespace {
 
 const char kBom[] = "\xEF\xBB\xBF";
 
+// Far beyond any settings file; a larger one is not read (it is set aside like any file that
+// cannot be read) rather than risk the memory it would take.
+constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+
 // Trims white space and control characters only: Unicode spaces such as U+00A0 belong to the
 // text a user typed.
 QStringView trimControls(QStringView s) {
@@ -105,7 +109,7 @@ SettingsStore::FileError SettingsStore::Load() {
     m_memoryOnly = false;
     // A missing file (or a parent that is a plain file, so none can exist) is a first start;
     // the first write reports any problem with the folder.
-    const RegularFileRead file = readRegularFile(m_path);
+    const RegularFileRead file = readRegularFile(m_path, kMaxFileBytes);
     if (file.status == RegularFileRead::Status::Missing)
         return {};
     const QString name = QStringLiteral("\"") + m_path + QStringLiteral("\"");
@@ -158,9 +162,15 @@ size_t caseFoldedHash(QStringView name, size_t seed) noexcept {
     size_t h = seed;
     for (qsizetype i = 0; i < name.size(); ++i) {
         char32_t c = name[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(char16_t(c), name[++i].unicode());
-        h = (h ^ QChar::toCaseFolded(c)) * 1099511628211ull;
+        if (c < 0x80) { // the common case, folded without a table lookup
+            if (c >= u'A' && c <= u'Z')
+                c += u'a' - u'A';
+        } else {
+            if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), name[++i].unicode());
+            c = QChar::toCaseFolded(c);
+        }
+        h = (h ^ c) * 1099511628211ull;
     }
     return h;
 }
@@ -188,9 +198,14 @@ bool SettingsStore::Parse(const QByteArray& bytes) {
     const QStringView all(m_text);
     // A piece of the text without a copy of its own.
     const auto piece = [](QStringView v) { return QString::fromRawData(v.data(), v.size()); };
-    // Upper bounds, so a huge file is not copied again and again as the lists grow.
-    m_sections.reserve(all.count(u'['));
-    m_entries.reserve(all.count(u'\n') + all.count(u'\r') + 1);
+    // Room for every line that may open a section, so a file of a million sections is not
+    // copied again and again as the list and the index grow.
+    qsizetype sections = 0;
+    for (qsizetype i = 0; i < all.size(); ++i)
+        if (all[i] == u'[' && (i == 0 || all[i - 1] == u'\n' || all[i - 1] == u'\r'))
+            ++sections;
+    m_sections.reserve(sections);
+    m_sectionIndex.reserve(sections);
 
     Section* current = nullptr; // null before the first section and inside a repeated one
     qsizetype start = 0;
@@ -206,8 +221,16 @@ bool SettingsStore::Parse(const QByteArray& bytes) {
             continue;
         if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
             const QString name = piece(trimControls(line.sliced(1, line.size() - 2)));
-            // A repeated section is dropped whole.
-            current = m_sectionIndex.contains(FoldedName{name}) ? nullptr : &addSection(name);
+            // One lookup: a new name gets the next position, a repeated section is dropped whole.
+            const qsizetype known = m_sectionIndex.size();
+            qsizetype& at = m_sectionIndex[FoldedName{name}];
+            if (m_sectionIndex.size() == known) {
+                current = nullptr;
+            } else {
+                at = m_sections.size();
+                m_sections.append(Section{name});
+                current = &m_sections.last();
+            }
             continue;
         }
         if (!current)

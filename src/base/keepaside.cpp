@@ -1,6 +1,7 @@
 #include "base/keepaside.h"
 
 #include "base/atomicfile.h"
+#include "base/regularfile.h"
 
 #include <QFile>
 
@@ -71,9 +72,14 @@ KeptAside copyAside(const QString& path, const QByteArray& bytes) {
         const QByteArray to = asideName(from, n);
         const int fd = openRetrying(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return {QString(), errno};
+            if (errno != EEXIST)
+                return {QString(), errno};
+            // A copy made at an earlier start that still holds these bytes is named again, so
+            // starting over and over without a save does not pile up copies.
+            const RegularFileRead earlier = readRegularFile(QFile::decodeName(to), bytes.size());
+            if (earlier.ok() && earlier.bytes == bytes)
+                return {QFile::decodeName(to), 0};
+            continue;
         }
         const int err = writeAll(fd, bytes);
         ::close(fd);

@@ -17,5 +17,6 @@ struct KeptAside {
 // Renames the file at `path` (a link itself, not its target) to the free name.
 KeptAside moveAside(const QString& path);
 // Writes `bytes` (the original file as read) as a new file under the free name, with the
-// original's permission bits; the original stays where it is.
+// original's permission bits; the original stays where it is. An earlier copy that holds the
+// same bytes is named instead of writing another.
 KeptAside copyAside(const QString& path, const QByteArray& bytes);

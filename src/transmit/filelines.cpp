@@ -39,7 +39,9 @@ FileLines FileLines::fromBytes(QByteArray bytes) {
         if (bytes.startsWith("\xEF\xBB\xBF"))
             begin = 3; // exactly one mark: a second one is the first row's text
     } else if (bytes.startsWith("\xEF\xBB\xBF")) {
-        bytes = QString::fromUtf8(QByteArrayView(bytes).sliced(3)).toUtf8();
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
+                                                      QStringDecoder::Flag::Stateless);
+        bytes = QString(utf8.decode(QByteArrayView(bytes).sliced(3))).toUtf8();
     } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
                              QStringDecoder::Flag::ConvertInitialBom);
@@ -91,8 +93,12 @@ QString FileLines::at(qsizetype row) const {
     const char* data = m_bytes.constData();
     const char* begin = data + value;
     const char* end = std::find_if(begin, data + m_bytes.size(), isBreak);
-    return m_latin1 ? QString::fromLatin1(begin, end - begin)
-                    : QString::fromUtf8(begin, end - begin);
+    if (m_latin1)
+        return QString::fromLatin1(begin, end - begin);
+    // A row that begins with U+FEFF keeps it (QString::fromUtf8 would drop it).
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    return utf8.decode(QByteArrayView(begin, end - begin));
 }
 
 void FileLines::replace(qsizetype row, const QString& text) {

@@ -25,22 +25,6 @@ QString asSentence(const QString& text) {
     return text.endsWith(u'.') ? text : text + u'.';
 }
 
-// A copy kept aside at an earlier start that still holds these bytes: starting again without
-// saving in between names that copy instead of making another one each time.
-QString earlierCopy(const QString& path, const QByteArray& bytes) {
-    // The names keepaside.h gives, in the order it hands them out.
-    for (int n = 1; n <= 1000; ++n) {
-        const QString name =
-            path + QStringLiteral(".unreadable") + (n > 1 ? u'.' + QString::number(n) : QString());
-        const RegularFileRead copy = readRegularFile(name, bytes.size());
-        if (copy.status == RegularFileRead::Status::Missing)
-            break;
-        if (copy.ok() && copy.bytes == bytes)
-            return name;
-    }
-    return QString();
-}
-
 QString whatWasLost(const ParsedSchedule& parsed) {
     QStringList parts;
     if (parsed.unreadableLines == 1)
@@ -244,9 +228,7 @@ void TFormSendLater::SendLaterHatirla() {
     if (parsed.complete())
         return;
     // The next save writes only what was read, so the file as it is goes aside first.
-    KeptAside kept{earlierCopy(path, read.bytes), 0};
-    if (!kept.ok())
-        kept = copyAside(path, read.bytes);
+    const KeptAside kept = copyAside(path, read.bytes);
     reportUnreadable(
         QStringLiteral("Part of file \"%1\" could not be read (%2). The other entries are loaded")
             .arg(path, whatWasLost(parsed)),

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 namespace {
 
 class TransmitWindow : public AppFormFixture {
@@ -237,7 +239,8 @@ TEST_F(TransmitWindow, ThePeriodWindow) {
         int stored;
     };
     const Case cases[] = {
-        {"5000", 5000}, {"0", 1}, {"2147483647", 999999999}, {"99999999999", 1}, {"-", 1}};
+        {"5000", 5000}, {"0", 1},        {"2147483647", 999999999}, {"99999999999", 1},
+        {"-", 1},       {"250\r\n", 250}}; // a pasted line break is not part of the period
     for (const Case& c : cases) {
         form->ChangeSendPeriod1->trigger();
         auto* window = form->findChild<TFormChangePeriod*>();
@@ -294,6 +297,25 @@ TEST_F(TransmitWindow, FileRowsOnePerPeriodThenStop) {
     EXPECT_TRUE(form->ButtonText->isEnabled());
     EXPECT_FALSE(form->TimerSendPeriodically->isActive());
     EXPECT_EQ(terminations, 0);
+}
+
+// A remembered file that is a FIFO or a device must neither hang start-up nor eat memory: it
+// is a file that cannot be read, said once, and the program starts in text mode.
+TEST_F(TransmitWindow, ARememberedSpecialFileIsRefusedAtStartUp) {
+    const QString fifo = tmp.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(path.toStdString());
+        messages.shown.clear();
+        writeSettingsFile("[Settings]\r\nFilePath=" + path.toUtf8() + "\r\n");
+        createForm();
+        ASSERT_EQ(messages.shown.size(), 1);
+        EXPECT_EQ(messages.shown[0].text, "Cannot open file \"" + path + "\". Not a regular file.");
+        EXPECT_FALSE(form->EditSend->isHidden());
+        EXPECT_EQ(form->ListView1Model->rowCount(), 0);
+        EXPECT_TRUE(readSettingsFile().contains("FilePath=" + path.toUtf8()))
+            << "the remembered path stays";
+    }
 }
 
 TEST_F(TransmitWindow, AutoRepeatAndAutoClose) {

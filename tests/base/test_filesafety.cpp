@@ -175,6 +175,7 @@ TEST(KeepAside, TakesTheFirstFreeNameAndNeverReplacesAnything) {
     ASSERT_EQ(::stat(QFile::encodeName(copy.path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, mode_t(0600)) << "the copy is no more readable than the file";
     EXPECT_EQ(readBytes(path), "first") << "a copy leaves the original in place";
+    EXPECT_EQ(copyAside(path, "first").path, copy.path) << "the same bytes are not copied twice";
 
     const KeptAside moved = moveAside(path);
     EXPECT_EQ(moved.path, path + ".unreadable.3");
