@@ -1,6 +1,7 @@
 #include "transmit/filelines.h"
 
 #include "base/regularfile.h"
+#include "transmit/textfile.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -38,14 +39,10 @@ FileLines FileLines::fromBytes(QByteArray bytes) {
     if (QByteArrayView(bytes).isValidUtf8()) {
         if (bytes.startsWith("\xEF\xBB\xBF"))
             begin = 3; // exactly one mark: a second one is the first row's text
-    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
-                                                      QStringDecoder::Flag::Stateless);
-        bytes = QString(utf8.decode(QByteArrayView(bytes).sliced(3))).toUtf8();
-    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                             QStringDecoder::Flag::ConvertInitialBom);
-        const QString text = utf16.decode(QByteArrayView(bytes).sliced(2));
+    } else if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
+               bytes.startsWith("\xFE\xFF")) {
+        // Marked but not UTF-8: decoded once and kept as UTF-8 (the only case with a copy).
+        const QString text = decodeTextFile(bytes);
         bytes = QByteArray(); // the decoded text replaces the bytes, never both at once
         bytes = text.toUtf8();
     } else {

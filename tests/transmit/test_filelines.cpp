@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -41,6 +42,8 @@ TEST(FileLines, DecodedAndSplitLikeEveryTextFileTheUserPicks) {
                     "A\0\r\0\n\0\xAC\x20",
                     10),
          {"A", QStringLiteral("\u20ac")}},
+        {"breaks of every kind", "A\rB\r\nC\n", {"A", "B", "C"}},
+        {"two breaks, two blank rows", "\n\n", {"", ""}},
         {"UTF-16 BE with a second mark",
          QByteArray("\xFE\xFF\xFE\xFF\0A\0\n\0B", 10),
          {bom + QString("A"), "B"}},
@@ -50,6 +53,17 @@ TEST(FileLines, DecodedAndSplitLikeEveryTextFileTheUserPicks) {
         EXPECT_EQ(lines.toStringList(), c.rows) << c.what;
         EXPECT_EQ(lines.size(), c.rows.size()) << c.what;
     }
+}
+
+TEST(FileLines, AnyBytesLoadOneCharacterPerByte) {
+    QByteArray junk(64 * 1024, Qt::Uninitialized);
+    QRandomGenerator gen(3);
+    for (char& c : junk)
+        c = char(gen.bounded(256));
+    const FileLines lines = FileLines::fromBytes(junk);
+    EXPECT_EQ(lines.toStringList().join(QString()).size(),
+              junk.size() - junk.count('\r') - junk.count('\n'))
+        << "Latin-1 keeps one character per byte besides the breaks";
 }
 
 TEST(FileLines, EditedAndDeletedRowsInTheModel) {

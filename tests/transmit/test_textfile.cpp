@@ -72,47 +72,4 @@ TEST(TextFile, OneByteOrderMarkIsTakenOffAndLostBytesAreReported) {
     }
 }
 
-TEST(TextFile, LinesSplitAtEveryKindOfBreak) {
-    struct Case {
-        QString text;
-        QStringList lines;
-    };
-    const Case cases[] = {
-        {"A\r\nB\r\nC\r\n", {"A", "B", "C"}},
-        {"A\nB\nC", {"A", "B", "C"}},
-        {"A\rB\r\nC\n", {"A", "B", "C"}},
-        {"A\r\n\r\nC", {"A", "", "C"}},
-        {"single", {"single"}},
-        {"\r\n", {""}},
-        {"", {}},
-        {"\n\n", {"", ""}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(splitLines(c.text), c.lines) << c.text.toStdString();
-}
-
-TEST(TextFile, MissingUnreadableAndJunkFiles) {
-    QTemporaryDir tmp;
-    EXPECT_FALSE(readTextFileLines(tmp.filePath("missing")).exists);
-    EXPECT_FALSE(readTextFileLines(QString()).exists);
-
-    const TextFileRead dir = readTextFileLines(tmp.path());
-    EXPECT_TRUE(dir.exists);
-    EXPECT_FALSE(dir.error.isEmpty());
-    EXPECT_TRUE(dir.error.contains(tmp.path()));
-
-    QByteArray junk(64 * 1024, Qt::Uninitialized);
-    QRandomGenerator gen(3);
-    for (char& c : junk)
-        c = char(gen.bounded(256));
-    QFile file(tmp.filePath("junk.bin"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(junk);
-    file.close();
-    const TextFileRead read = readTextFileLines(file.fileName());
-    EXPECT_TRUE(read.error.isEmpty());
-    EXPECT_EQ(read.lines.join(QString()).size(), junk.size() - junk.count('\r') - junk.count('\n'))
-        << "Latin-1 keeps one character per byte besides the breaks";
-}
-
 } // namespace
