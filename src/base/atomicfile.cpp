@@ -21,6 +21,21 @@ int openRetrying(const char* path, int flags, mode_t mode) {
     return fd;
 }
 
+int writeFully(int fd, const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        p += n;
+        left -= n;
+    }
+    return 0;
+}
+
 namespace {
 
 const char kTempMiddle[] = ".brevane-";
@@ -105,20 +120,8 @@ int replaceFile(const QByteArray& target, const QByteArray& bytes) {
     if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
         ::fchmod(fd, st.st_mode & 07777); // best effort: a user's chmod outlives the rewrite
 
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (n == 0)
-            return fail(EIO);
-        p += n;
-        left -= n;
-    }
+    if (const int err = writeFully(fd, bytes))
+        return fail(err);
     int rc;
     do {
         rc = ::fsync(fd);

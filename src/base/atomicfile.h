@@ -18,6 +18,10 @@ int replaceFileAtomically(const QString& path, const QByteArray& bytes);
 // open() that retries when a signal interrupts it.
 int openRetrying(const char* path, int flags, mode_t mode = 0);
 
+// Writes all of `bytes` to `fd`, retrying short writes and interrupted ones. 0 on success, else
+// the errno of the write that failed (EIO when one wrote nothing).
+int writeFully(int fd, const QByteArray& bytes);
+
 // Removes the temporary files that writes of the file at `path` left behind when the writer
 // was killed: only this program's names, only plain files of this user, only those no running
 // writer holds. Returns how many were removed.

@@ -35,21 +35,6 @@ int renameNoReplace(const QByteArray& from, const QByteArray& to) {
     return 0;
 }
 
-int writeAll(int fd, const QByteArray& bytes) {
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        p += n;
-        left -= n;
-    }
-    return ::fsync(fd) == 0 ? 0 : errno;
-}
-
 } // namespace
 
 KeptAside moveAside(const QString& path) {
@@ -81,7 +66,9 @@ KeptAside copyAside(const QString& path, const QByteArray& bytes) {
                 return {QFile::decodeName(to), 0};
             continue;
         }
-        const int err = writeAll(fd, bytes);
+        int err = writeFully(fd, bytes);
+        if (err == 0 && ::fsync(fd) != 0)
+            err = errno;
         ::close(fd);
         if (err != 0) {
             ::unlink(to.constData());

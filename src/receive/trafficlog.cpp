@@ -1,5 +1,7 @@
 #include "receive/trafficlog.h"
 
+#include "base/atomicfile.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -21,11 +23,8 @@ bool appendTrafficLog(const QString& directory, const QDate& date, const QString
     if (directory.isEmpty() || !QDir().mkpath(directory))
         return false;
     const QByteArray path = QFile::encodeName(trafficLogPath(directory, date, kind));
-    int fd;
-    do {
-        fd = ::open(path.constData(),
-                    O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openRetrying(
+        path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -33,22 +32,11 @@ bool appendTrafficLog(const QString& directory, const QDate& date, const QString
         ::close(fd);
         return false;
     }
-    const QByteArray bytes = text.toUtf8();
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        p += n;
-        left -= n;
-    }
+    const bool whole = writeFully(fd, text.toUtf8()) == 0;
     // A full disk (or a file-size limit) stops the write part way: cut the file back so it
     // never ends in half an entry.
-    if (left > 0 && ::ftruncate(fd, st.st_size) != 0)
+    if (!whole && ::ftruncate(fd, st.st_size) != 0)
         qWarning("traffic log: cannot cut back %s after a short write", path.constData());
     ::close(fd);
-    return left == 0;
+    return whole;
 }

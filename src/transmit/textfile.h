@@ -17,4 +17,3 @@ struct DecodedText {
 };
 DecodedText decodeTextFileChecked(const QByteArray& bytes);
 QString decodeTextFile(const QByteArray& bytes);
-

@@ -9,6 +9,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "support/files.h"
 #include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
@@ -23,19 +24,6 @@
 namespace {
 
 const QByteArray kBom("\xEF\xBB\xBF");
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
 
 QStringList folderEntries(const QString& folder) {
     return QDir(folder).entryList(

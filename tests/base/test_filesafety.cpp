@@ -4,6 +4,7 @@
 #include "base/atomicfile.h"
 #include "base/keepaside.h"
 #include "base/regularfile.h"
+#include "support/files.h"
 #include "support/qtprinters.h"
 
 #include <QDir>
@@ -21,17 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 QStringList entries(const QString& folder) {
     return QDir(folder).entryList(
