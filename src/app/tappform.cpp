@@ -6,7 +6,9 @@
 #include "base/atomicfile.h"
 #include "base/localeformats.h"
 #include "base/messageboxservice.h"
+#include "i18n/loadlanguage.h"
 #include "i18n/translate.h"
+#include "i18n/translationkeys.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -100,7 +102,8 @@ void TAppForm::FormCreate() {
         removeStaleTemporaries(values.SettingsFolder + file);
     m_settings = std::make_unique<SettingsStore>(values.SettingsFolder + "settings.ini");
     if (const SettingsStore::FileError error = m_settings->Load())
-        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), error.text);
+        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError),
+                                    error.text);
 
     applyStoredLineSettings();
 
@@ -128,6 +131,16 @@ void TAppForm::FormCreate() {
         CheckBoxClose->setChecked(true);
     if (m_settings->ReadString(kSection, "FileAutoStart", QString()) == QLatin1String("ON"))
         CheckBoxStart->setChecked(true);
+
+    // Last, the language of the run: the one chosen in the language window (kept across the
+    // restart), else the one LanguageCodes.csv gives for the messages locale.
+    const QByteArray locale =
+        m_env.messagesLocaleName.isEmpty() ? messagesLocale() : m_env.messagesLocaleName;
+    const QString languageError = LoadLanguage(
+        findLanguageFolder(m_env.programFolder),
+        m_settings->ReadString(kSection, "LanguageFile", QString()), uiLanguageIdFor(locale));
+    if (!languageError.isEmpty())
+        showMessageFromConversion(languageError);
 }
 
 void TAppForm::applyStoredLineSettings() {
@@ -152,7 +165,8 @@ void TAppForm::writeSetting(const QString& key, const QString& value) {
         return;
     }
     if (const SettingsStore::FileError error = m_settings->UpdateFile())
-        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), error.text);
+        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError),
+                                    error.text);
 }
 
 void TAppForm::FormShow() {
@@ -189,10 +203,10 @@ void TAppForm::Exit1Click() {
 }
 
 void TAppForm::ResettoDefaults1Click() {
-    const MessageButton answer =
-        CustomMessageDialog(*m_env.messages, Translate("Restart Application?"),
-                            MessageIcon::Question, {MessageButton::Yes, MessageButton::No},
-                            Translate("Confirmation"), {Translate("Yes"), Translate("No")});
+    const MessageButton answer = CustomMessageDialog(
+        *m_env.messages, Translate(TranslationKeys::kRestartApplication), MessageIcon::Question,
+        {MessageButton::Yes, MessageButton::No}, Translate(TranslationKeys::kConfirmation),
+        {Translate(TranslationKeys::kYes), Translate(TranslationKeys::kNo)});
     if (answer != MessageButton::Yes)
         return;
     m_ending = true;

@@ -7,6 +7,7 @@
 #include "app/startupvalues.h"
 #include "app/tappform.h"
 #include "i18n/translate.h"
+#include "i18n/translationkeys.h"
 #include "receive/readpane.h"
 #include "transmit/sendformat.h"
 
@@ -197,7 +198,7 @@ void TAppForm::FontKaydet() {
     m_settings->WriteInteger(kSection, "Fontsize", font.pointSize());
     m_settings->WriteInteger(kSection, "Fontstyle", styleNumber(font));
     if (const SettingsStore::FileError error = m_settings->UpdateFile())
-        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), error.text);
+        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError), error.text);
 }
 
 void TAppForm::ChangeBackgroundColor1Click() {

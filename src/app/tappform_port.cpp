@@ -5,6 +5,7 @@
 #include "base/messageboxservice.h"
 #include "app/tappform.h"
 #include "i18n/translate.h"
+#include "i18n/translationkeys.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -56,7 +57,7 @@ bool TAppForm::ComOlustur(const QString& comPortText, bool showErrors) {
     if (const DeviceError error = m_port.open(comPortText)) {
         BaglantiBitti();
         if (showErrors)
-            m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"),
+            m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError),
                                         "Unable to connect to " + ComboBox1->currentText(),
                                         error.detail);
         return false;
@@ -67,7 +68,7 @@ bool TAppForm::ComOlustur(const QString& comPortText, bool showErrors) {
     }
     ComKapa();
     if (showErrors)
-        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"),
+        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError),
                                     "Unable to setup " + ComboBox1->currentText(),
                                     m_setupError.detail);
     return false;
@@ -152,7 +153,7 @@ void TAppForm::ButtonWandClick() {
     if (found)
         ComboBox1Change();
     else
-        m_env.messages->showMessage(MessageIcon::Warning, Translate("WARNING"),
+        m_env.messages->showMessage(MessageIcon::Warning, Translate(TranslationKeys::kWarning),
                                     QStringLiteral("No port detected!"));
 }
 

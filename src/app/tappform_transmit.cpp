@@ -7,6 +7,7 @@
 #include "base/localeformats.h"
 #include "base/messageboxservice.h"
 #include "i18n/translate.h"
+#include "i18n/translationkeys.h"
 #include "transmit/sendformat.h"
 #include "transmit/tformchangeperiod.h"
 #include "transmit/tformsendlater.h"
@@ -115,7 +116,7 @@ void TAppForm::ComTextGonder(const QString& str) {
         SerialDevice* port = PortHandle();
         const qint64 written = port ? port->write(chunk.constData(), chunk.size(), nullptr) : -1;
         if (written < 0) {
-            m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"),
+            m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError),
                                         "Unable to write to " + ComboBox1->currentText());
             return;
         }
@@ -153,7 +154,7 @@ void TAppForm::ButtonSendClick() {
     }
     if (isTextMode()) {
         if (EditSend->toPlainText().isEmpty())
-            m_env.messages->showMessage(MessageIcon::Warning, Translate("WARNING"),
+            m_env.messages->showMessage(MessageIcon::Warning, Translate(TranslationKeys::kWarning),
                                         QStringLiteral("Nothing to send!"));
         else
             ComTextGonder(sendBoxText());
@@ -191,7 +192,7 @@ void TAppForm::BIN1Click() {
 
 void TAppForm::SendPeriodically1Click() {
     if (isTextMode() && EditSend->toPlainText().isEmpty()) {
-        m_env.messages->showMessage(MessageIcon::Warning, Translate("WARNING"),
+        m_env.messages->showMessage(MessageIcon::Warning, Translate(TranslationKeys::kWarning),
                                     QStringLiteral("Nothing to send!"));
         return;
     }
@@ -267,7 +268,7 @@ void TAppForm::DosyaSec(const QString& path) {
     if (!file.exists)
         return;
     if (!file.error.isEmpty()) {
-        m_env.messages->showMessage(MessageIcon::Error, Translate("ERROR"), file.error);
+        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError), file.error);
         return;
     }
     ListView1Model->setLines(std::move(file.lines));

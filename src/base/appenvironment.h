@@ -20,6 +20,9 @@ struct AppEnvironment {
     std::function<QDateTime()> clock;
     // The locale for dates, times and the list separator; empty: the process's own.
     QByteArray localeName;
+    // The messages locale that picks the language (a POSIX name such as "de_DE.UTF-8"); empty:
+    // the process's own (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).
+    QByteArray messagesLocaleName;
     MessageBoxService* messages = nullptr;
     // Starts a new copy of the program; the real one detaches a process.
     std::function<void(const QString& programFile)> startProgram;

@@ -12,9 +12,9 @@ struct LanguageState {
     QString ActiveLanguagePath;      // empty: no language loaded
     QStringList ActiveLanguageLines; // the loaded file's lines, in file order
     // Set by LoadLanguage and read by the language window.
-    QString LanguageFolder;     // the folder of the language files; no trailing "/"
-    QStringList LanguageFiles;  // names of the files found there ending in "lang.txt"
-    QString ActiveLanguageName; // the loaded file's name before ".lang.txt"; empty if none
+    QString LanguageFolder = {};     // the folder of the language files; no trailing "/"
+    QStringList LanguageFiles = {};  // names of the files found there ending in "lang.txt"
+    QString ActiveLanguageName = {}; // the loaded file's name before ".lang.txt"; empty if none
 };
 
 // The process-wide state; written only by the start-up language loader.

@@ -495,11 +495,57 @@ TEST_F(MainWindow, StoredBoxesHoldOneLine) {
     EXPECT_EQ(next.ComboBox1->currentText(), "x");
 }
 
+// The language of a run: the stored choice of the language window, else the table's file for
+// the messages locale; Reset to Defaults forgets the choice.
+TEST_F(MainWindow, StartUpLoadsTheChosenLanguageElseTheLocales) {
+    const QString languages = programFolder + "/Languages";
+    ASSERT_TRUE(QDir().mkpath(languages));
+    const std::pair<const char*, QByteArray> files[] = {
+        {"German.lang.txt", "\xEF\xBB\xBF{WARNING}WARNUNG\r\n"},
+        {"French.lang.txt", "\xEF\xBB\xBF{WARNING}AVERTISSEMENT\r\n"},
+        {"LanguageCodes.csv", "1031,German.lang.txt\r\n7,German.lang.txt\r\n"},
+    };
+    for (const auto& [name, bytes] : files) {
+        QFile file(languages + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    const auto warningCaption = [this] {
+        messages.shown.clear();
+        form->ButtonSendClick(); // "Nothing to send!" under the translated caption
+        return messages.shown.value(0).caption;
+    };
+    const struct {
+        QByteArray locale;
+        QByteArray stored;
+        QString caption;
+    } cases[] = {
+        {"de_DE.UTF-8", "", "WARNUNG"},
+        {"de", "", "WARNUNG"},
+        {"C", "", "WARNING"},
+        {"de_DE.UTF-8", "LanguageFile=French.lang.txt\r\n", "AVERTISSEMENT"},
+        {"de_DE.UTF-8", "LanguageFile=English\r\n", "WARNING"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.constData() + (" " + c.stored).toStdString());
+        messagesLocaleName = c.locale;
+        writeSettingsFile("[Settings]\r\n" + c.stored);
+        createForm();
+        EXPECT_EQ(warningCaption(), c.caption);
+    }
+
+    messages.answers = {MessageButton::Yes};
+    form->ResettoDefaults1Click();
+    createForm();
+    EXPECT_EQ(warningCaption(), "WARNUNG");
+    setActiveLanguage({});
+}
+
 TEST_F(MainWindow, ResetQuestionIsTranslated) {
+    TAppForm& f = createForm(); // loads no language: there is no language folder
     setActiveLanguage({"/l/Deutsch.lang.txt",
                        {"{Restart Application?}Anwendung neu starten?", "{Confirmation}Bestätigung",
                         "{Yes}Ja", "{No}Nein"}});
-    TAppForm& f = createForm();
     f.ResettoDefaults1Click();
     setActiveLanguage({});
     ASSERT_EQ(messages.shown.size(), 1);

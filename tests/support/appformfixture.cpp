@@ -43,6 +43,7 @@ AppEnvironment AppFormFixture::environment() {
     env.chooseOpenFile = [this] { return chosenFile; };
     env.beep = [this] { ++beeps; };
     env.localeName = localeName;
+    env.messagesLocaleName = messagesLocaleName;
     env.clock = [this] { return now; };
     env.chooseFolder = [this](const QString& title, const QString& accept, const QString& start) {
         return folderChooser ? folderChooser(title, accept, start) : QString();

@@ -35,6 +35,7 @@ protected:
     QString chosenFile; // what the window's open dialog answers; empty: cancel
     int beeps = 0;
     QByteArray localeName = "C";                                   // dates, times, list separator
+    QByteArray messagesLocaleName = "C";                           // picks the language
     QDateTime now = QDateTime(QDate(2026, 3, 1), QTime(14, 5, 0)); // the window's clock
     RecordingMessageBoxService messages;
     QStringList startedPrograms;
