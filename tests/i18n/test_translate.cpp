@@ -6,11 +6,18 @@
 
 namespace {
 
+LanguageState withLines(const QString& path, const QStringList& lines) {
+    LanguageState state;
+    state.ActiveLanguagePath = path;
+    state.ActiveLanguageLines = lines;
+    return state;
+}
+
 // Loads a language for the duration of one test and unloads it afterwards.
 class TranslateTest : public ::testing::Test {
 protected:
     void load(const QStringList& lines) {
-        setActiveLanguage({QStringLiteral("/langs/Test.lang.txt"), lines});
+        setActiveLanguage(withLines("/langs/Test.lang.txt", lines));
     }
     void TearDown() override { setActiveLanguage({}); }
 };
@@ -18,7 +25,7 @@ protected:
 TEST_F(TranslateTest, NoLanguageLoadedGivesTheKey) {
     EXPECT_EQ(Translate("WARNING"), "WARNING");
     // Lines without a path do not count as a loaded language.
-    setActiveLanguage({QString(), {"{WARNING}UYARI"}});
+    setActiveLanguage(withLines(QString(), {"{WARNING}UYARI"}));
     EXPECT_EQ(Translate("WARNING"), "WARNING");
 }
 
