@@ -208,4 +208,41 @@ TEST_F(LoadLanguageTest, AnUnreadableLanguageFileIsReported) {
     EXPECT_EQ(Translate("ERROR"), "ERROR");
 }
 
+// The shipped table, end to end: a locale of any country where a shipped language is spoken
+// loads that language.
+TEST(ShippedLanguages, EveryCountryVariantFindsItsFile) {
+    const struct {
+        QByteArray locale;
+        QString language;
+    } cases[] = {
+        {"de", "German"},
+        {"de_DE.UTF-8", "German"},
+        {"de_CH", "German"},
+        {"fr_CA.UTF-8", "French"},
+        {"fr_BE", "French"},
+        {"es_MX", "Spanish"},
+        {"es_AR", "Spanish"},
+        {"it_CH", "Italian"},
+        {"tr_TR", "Turkish"},
+        {"nl_BE", "Dutch"},
+        {"pl_PL", "Polish"},
+        {"pt_BR", "PortugueseBrazil"},
+        {"pt_PT", "PortugueseBrazil"},
+        {"ru_UA", "Russian"},
+        {"uk_UA", "Ukrainian"},
+        {"zh_CN.UTF-8", "ChineseSimplified"},
+        {"zh_SG", "ChineseSimplified"},
+        {"ja_JP", "Japanese"},
+        {"ko_KR", "Korean"},
+        {"en_US", ""},
+        {"C", ""},
+        {"zh_TW", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LoadLanguage(BREVANE_LANGUAGES_DIR, "", uiLanguageIdFor(c.locale)), "");
+        EXPECT_EQ(activeLanguage().ActiveLanguageName, c.language) << c.locale.constData();
+    }
+    setActiveLanguage({});
+}
+
 } // namespace
