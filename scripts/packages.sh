@@ -1,7 +1,8 @@
 # Sourced by scripts/run and scripts/test: installs missing Debian packages.
 
 # Debian packages every build needs.
-BREVANE_BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev libqt6svg6 fonts-dejavu-core libicu-dev)
+BREVANE_BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev libqt6svg6 fonts-dejavu-core
+    libicu-dev famfamfam-flag-png)
 
 # Installs the named packages that are not installed yet (through sudo when not root).
 brevane_install_packages() {

@@ -59,6 +59,9 @@ public:
 
     // Writes one key of section "Settings" and the whole file; a failed write is shown.
     void writeSetting(const QString& key, const QString& value);
+    // Keeps the language chosen in the language window for the next start (key LanguageFile):
+    // a file name such as "German.lang.txt", or "English".
+    void SetLanguageFile(const QString& Filename);
 
     // The port session: the open line (null while disconnected) and the connected flag.
     SerialDevice* PortHandle() const { return m_port.device(); }
@@ -255,6 +258,7 @@ public slots:
     void TimerStartTimer();
     void Exit1Click();
     void ResettoDefaults1Click();
+    void Language1Click();
 
     void ComboBox1Change();
     void ComboBox2Change();

@@ -385,8 +385,9 @@ void TAppForm::buildMenus() {
     UpdateNotifications1->setVisible(false);
     UpdateNotificationsBar = separator(Help1, "UpdateNotificationsBar");
     UpdateNotificationsBar->setVisible(false);
+    // Shown: a user must be able to choose the language.
     Language1 = item(Help1, "Language1", QStringLiteral("Language..."), "flag");
-    Language1->setVisible(false);
+    connect(Language1, &QAction::triggered, this, &TAppForm::Language1Click);
     SendFeedback1 = item(Help1, "SendFeedback1", QStringLiteral("Send &Feedback..."), "feedback");
     About1 = item(Help1, "About1", QStringLiteral("&About..."), "about");
 

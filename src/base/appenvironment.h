@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 
@@ -28,6 +29,11 @@ struct AppEnvironment {
     std::function<void(const QString& programFile)> startProgram;
     // Ends this copy at once without closing windows (File > Exit).
     std::function<void()> terminate;
+    // Runs a shell script detached (the language window's start.sh); true when it started.
+    // Unset: /bin/sh runs it in the script's folder.
+    std::function<bool(const QString& script)> startScript;
+    // Opens a web page or a file in the desktop's program for it; unset: the desktop's own.
+    std::function<void(const QUrl& url)> openUrl;
     // Asks the user for a folder; returns it, or an empty text when cancelled. Unset: the
     // window's own folder dialog.
     std::function<QString(const QString& title, const QString& acceptLabel,
