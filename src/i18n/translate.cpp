@@ -29,3 +29,10 @@ QString Translate(const QString& key) {
     }
     return key;
 }
+
+QString TranslateFormat(const QString& key, const QString& argument) {
+    QString text = Translate(key);
+    const qsizetype at = text.indexOf(QLatin1String("%s"));
+    // Only the first "%s" is the argument; an argument holding "%s" stays as it is.
+    return at < 0 ? text : text.replace(at, 2, argument);
+}

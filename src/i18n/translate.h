@@ -24,3 +24,8 @@ void setActiveLanguage(LanguageState state);
 // The translation of `key` from the lines "{key}translation", the first matching line
 // winning; `key` itself when nothing is loaded, nothing matches, or the translation is empty.
 QString Translate(const QString& key);
+
+// For a key holding "%s" (a format, such as "About %s"): the translation with its "%s" replaced
+// by `argument`. Formatting happens after the lookup, so a translation places the argument
+// where its language wants it.
+QString TranslateFormat(const QString& key, const QString& argument);

@@ -61,4 +61,11 @@ TEST_F(TranslateTest, LookupRules) {
         EXPECT_EQ(Translate(QString::fromUtf8(c.key)), c.expected) << c.key;
 }
 
+TEST_F(TranslateTest, AFormatKeyIsFormattedAfterTranslation) {
+    EXPECT_EQ(TranslateFormat("About %s", "Brevane"), "About Brevane");
+    load({"{About %s}%s hakk\u0131nda"});
+    EXPECT_EQ(TranslateFormat("About %s", "Brevane"), QStringLiteral("Brevane hakk\u0131nda"));
+    EXPECT_EQ(TranslateFormat("About %s", "50%s"), QStringLiteral("50%s hakk\u0131nda"));
+}
+
 } // namespace
