@@ -410,13 +410,7 @@ TEST_F(MainWindow, ResetToDefaults) {
         f.ResettoDefaults1->trigger();
 
         ASSERT_EQ(messages.shown.size(), 1);
-        const MessageRequest& q = messages.shown[0];
-        EXPECT_EQ(q.icon, MessageIcon::Question);
-        EXPECT_EQ(q.caption, "Confirmation");
-        EXPECT_EQ(q.text, "Restart Application?");
-        EXPECT_EQ(q.buttons, QList<MessageButton>({MessageButton::Yes, MessageButton::No}));
-        EXPECT_EQ(q.defaultButton, MessageButton::Yes);
-        EXPECT_EQ(q.buttonCaptions, QStringList({"Yes", "No"}));
+        expectRestartQuestion(messages.shown[0]);
         EXPECT_EQ(QFile::exists(settingsPath()), c.settingsFileExists && !c.restarts);
         EXPECT_EQ(startedPrograms.size(), c.restarts ? 1 : 0);
         EXPECT_EQ(terminations, c.restarts ? 1 : 0);

@@ -246,13 +246,7 @@ TEST_F(LanguageWindow, AnotherLanguageAsksAndNoKeepsTheWindowOpen) {
     messages.answers = {MessageButton::No, MessageButton::None}; // No, then Escape
     w.Button1Click();
     ASSERT_EQ(messages.shown.size(), 1);
-    const MessageRequest& asked = messages.shown[0];
-    EXPECT_EQ(asked.icon, MessageIcon::Question);
-    EXPECT_EQ(asked.caption, "Confirmation");
-    EXPECT_EQ(asked.text, "Restart Application?");
-    EXPECT_EQ(asked.buttons, QList<MessageButton>({MessageButton::Yes, MessageButton::No}));
-    EXPECT_EQ(asked.defaultButton, MessageButton::Yes);
-    EXPECT_EQ(asked.buttonCaptions, QStringList({"Yes", "No"}));
+    expectRestartQuestion(messages.shown[0]);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.ComboBox1->currentText(), "German");
 

@@ -1,5 +1,9 @@
 #include "support/recordingmessageboxservice.h"
 
+#include "support/qtprinters.h"
+
+#include <gtest/gtest.h>
+
 MessageButton RecordingMessageBoxService::show(const MessageRequest& request) {
     shown.append(request);
     if (!answers.isEmpty())
@@ -7,4 +11,13 @@ MessageButton RecordingMessageBoxService::show(const MessageRequest& request) {
     if (request.buttons == QList<MessageButton>{MessageButton::Ok})
         return MessageButton::Ok;
     return MessageButton::None;
+}
+
+void expectRestartQuestion(const MessageRequest& request) {
+    EXPECT_EQ(request.icon, MessageIcon::Question);
+    EXPECT_EQ(request.caption, "Confirmation");
+    EXPECT_EQ(request.text, "Restart Application?");
+    EXPECT_EQ(request.buttons, QList<MessageButton>({MessageButton::Yes, MessageButton::No}));
+    EXPECT_EQ(request.defaultButton, MessageButton::Yes);
+    EXPECT_EQ(request.buttonCaptions, QStringList({"Yes", "No"}));
 }

@@ -15,3 +15,7 @@ public:
     QList<MessageRequest> shown;
     QList<MessageButton> answers;
 };
+
+// Checks that `request` is the "Restart Application?" question (Reset to Defaults, the language
+// window) in English: question icon, Yes and No with Yes the default.
+void expectRestartQuestion(const MessageRequest& request);
