@@ -4,6 +4,7 @@
 #include "app/startupvalues.h"
 #include "app/tappform.h"
 #include "i18n/ttranslateform.h"
+#include "services/webhost.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -16,10 +17,7 @@ namespace {
 // the same page of the help installed with the program (beside it while it runs from its
 // build folder).
 QUrl translationPageUrl(const QString& programFolder) {
-    QString host = qEnvironmentVariable("BREVANE_WEB_HOST");
-    if (host.isEmpty())
-        host = QStringLiteral(BREVANE_WEB_HOST);
-    if (!host.isEmpty())
+    if (const QString host = webHost(); !host.isEmpty())
         return QUrl(QStringLiteral("https://") + host + QStringLiteral("/translation/"));
     const QDir folder(programFolder);
     QString page = folder.filePath(QStringLiteral("help/translation.html"));
