@@ -2,7 +2,8 @@
 
 # Debian packages every build needs.
 BREVANE_BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev libqt6svg6 fonts-dejavu-core
-    libicu-dev famfamfam-flag-png)
+    libicu-dev famfamfam-flag-png pkg-config libcpp-httplib-dev libssl-dev libsqlite3-dev
+    libpcre2-dev openssl)
 
 # Installs the named packages that are not installed yet (through sudo when not root).
 brevane_install_packages() {
