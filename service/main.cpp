@@ -39,6 +39,11 @@ int main(int argc, char** argv) {
         std::cout << ServiceOptions::usage();
         return 0;
     }
+    // An export from a mistyped path must not leave a new empty store behind.
+    if (o.exportCsv && !std::filesystem::exists(o.dbFile)) {
+        std::cerr << "brevane-service: no feedback file " << o.dbFile << '\n';
+        return 1;
+    }
     auto store = FeedbackStore::open(o.dbFile);
     if (!store) {
         std::cerr << "brevane-service: " << store.error << '\n';
