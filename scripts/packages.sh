@@ -2,8 +2,8 @@
 
 # Debian packages every build needs.
 BREVANE_BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-svg-dev libqt6svg6 fonts-dejavu-core
-    libicu-dev famfamfam-flag-png libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev libssl-dev
-    openssl)
+    libicu-dev famfamfam-flag-png pkg-config libcurl4-openssl-dev libpcre2-dev libcpp-httplib-dev
+    libssl-dev libsqlite3-dev openssl)
 
 # Installs the named packages that are not installed yet (through sudo when not root).
 brevane_install_packages() {
