@@ -107,8 +107,8 @@ TEST_F(UpdateCheckWiringTest, StoredSwitchOffMakesNoRequestAndUnticksTheItem) {
     FormServer server;
     ASSERT_TRUE(server.isRunning());
     host = server.host();
+    TAppForm& window = create(); // the store's place follows from the start-up values
     ASSERT_TRUE(store().writeString("ShowUpdate", "0").ok);
-    TAppForm& window = create();
     window.TimerCheckerTimer();
     ASSERT_TRUE(tickUntilFinished());
     EXPECT_TRUE(server.requests().empty());
