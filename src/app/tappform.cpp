@@ -53,6 +53,7 @@ void TAppForm::connectHandlers() {
     connectReceiveHandlers();
     connectTransmitHandlers();
     connectAppearanceHandlers();
+    connectServiceHandlers();
     connect(TimerStart, &QTimer::timeout, this, &TAppForm::TimerStartTimer);
     connect(Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
     connect(ResettoDefaults1, &QAction::triggered, this, &TAppForm::ResettoDefaults1Click);

@@ -38,7 +38,9 @@ class QLineEdit;
 class QMenu;
 class ReadPane;
 class LocaleFormats;
+class TChecker;
 class TFormSendLater;
+class TNewVer;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
@@ -197,6 +199,9 @@ public:
     QTimer *TimerStart = nullptr, *TimerReadPort = nullptr, *TimerDisplay = nullptr,
            *TimerSendPeriodically = nullptr, *TimerSendLater = nullptr, *TimerChecker = nullptr;
 
+    // The update pop-up, once a check has asked for it (at most one a run).
+    TNewVer* NewVer = nullptr;
+
     // Dialogs.
     QFontDialog* FontDialog = nullptr;
     QColorDialog* ColorDialog = nullptr;
@@ -278,6 +283,10 @@ public slots:
     void CheckBoxCloseClick();
     void CheckBoxStartClick();
 
+    void TimerCheckerTimer();
+    void UpdateNotifications1Click();
+    void Help2Click();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -293,6 +302,8 @@ private:
     void connectReceiveHandlers();
     void connectTransmitHandlers();
     void connectAppearanceHandlers();
+    void connectServiceHandlers();
+    QString serviceHost() const;
     QColor displayColor(quint32 value, bool background) const;
     void showMessageFromConversion(const QString& text);
     bool isTextMode() const;
@@ -310,5 +321,6 @@ private:
     DeviceError m_setupError;            // why the last ComSetup failed, for the message's detail
     QAction* m_sendFormatItem = nullptr; // the send format in force; null: ASCII
     QLabel* m_statusPanels[4] = {};
+    std::shared_ptr<TChecker> m_checker; // shared: its incomplete type may die anywhere
     bool m_ending = false; // set once this copy is on its way out: nothing more is written
 };

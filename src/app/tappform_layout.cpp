@@ -381,10 +381,10 @@ void TAppForm::buildMenus() {
         item(Help1, "UpdateNotifications1", QStringLiteral("Update Notifications"));
     UpdateNotifications1->setCheckable(true);
     UpdateNotifications1->setChecked(true);
+    // Shown, and enabled once the update check has finished: a user must be able to turn off
+    // the request to the network.
     UpdateNotifications1->setEnabled(false);
-    UpdateNotifications1->setVisible(false);
     UpdateNotificationsBar = separator(Help1, "UpdateNotificationsBar");
-    UpdateNotificationsBar->setVisible(false);
     // Shown: a user must be able to choose the language.
     Language1 = item(Help1, "Language1", QStringLiteral("Language..."), "flag");
     connect(Language1, &QAction::triggered, this, &TAppForm::Language1Click);

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 class MessageBoxService;
 
@@ -47,6 +48,9 @@ struct AppEnvironment {
     // The port box's list, built once at start: the serial devices present, then COM1..COM99.
     // system() leaves it unset (the port layer fills it in); unset: COM1..COM99 only.
     std::function<QStringList()> portList;
+    // The maker's web host (host or host:port; empty: none); unset: the build's or the
+    // BREVANE_WEB_HOST variable's.
+    std::optional<QString> webHost;
 
     static AppEnvironment system(MessageBoxService& messages);
 };

@@ -1,0 +1,123 @@
+// The main window's side of the maker's web services: the update check's timer and menu item,
+// the update pop-up, and Online Help.
+
+#include "app/icons.h"
+#include "app/startupvalues.h"
+#include "app/tappform.h"
+#include "services/checkerstore.h"
+#include "services/servicepost.h"
+#include "services/tchecker.h"
+#include "services/tnewver.h"
+#include "services/webhost.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+
+constexpr int kCheckTimeoutMs = 10000;
+
+// A page of the bundled help: beside the program while it runs from its build folder, else
+// where an installed copy keeps it.
+QUrl bundledHelpPage(const QString& programFile, const QString& page) {
+    const QDir folder(QFileInfo(programFile).absolutePath());
+    QString path = folder.filePath(QStringLiteral("help/") + page);
+    if (!QFileInfo::exists(path))
+        path = QDir::cleanPath(folder.filePath(QStringLiteral("../share/brevane/help/") + page));
+    return QUrl::fromLocalFile(path);
+}
+
+QString checkerStoreFolder(const QString& configHome) {
+    const StartupValues& values = startupValues();
+    return CheckerStore::folderFor(configHome, values.CompanyName, values.MainCaption);
+}
+
+} // namespace
+
+void TAppForm::connectServiceHandlers() {
+    connect(TimerChecker, &QTimer::timeout, this, &TAppForm::TimerCheckerTimer);
+    connect(UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
+    connect(Help2, &QAction::triggered, this, &TAppForm::Help2Click);
+}
+
+QString TAppForm::serviceHost() const {
+    return m_env.webHost ? *m_env.webHost : webHost();
+}
+
+void TAppForm::TimerCheckerTimer() {
+    if (!m_checker) {
+        const StartupValues& values = startupValues();
+        const QString host = serviceHost();
+        CheckerSetup setup;
+        setup.storeFolder = checkerStoreFolder(m_env.configHome);
+        setup.mainCaption = values.MainCaption;
+        setup.shortVersion = values.ShortVersion;
+        setup.haveWebHost = !host.isEmpty();
+        setup.today = (m_env.clock ? m_env.clock() : QDateTime::currentDateTime()).date();
+        setup.localeName = m_env.localeName;
+        setup.post = [host](const QStringList& fields) {
+            return postWithRetry(host, ServiceScript, fields, kCheckTimeoutMs);
+        };
+        m_checker = std::make_shared<TChecker>();
+        m_checker->start(std::move(setup));
+        return;
+    }
+    if (!m_checker->CheckFinished())
+        return;
+
+    TimerChecker->stop();
+    const CheckOutcome& outcome = m_checker->outcome();
+    UpdateNotifications1->setEnabled(true);
+    if (outcome.ShowUpdate == 0)
+        UpdateNotifications1->setChecked(false);
+    if (!outcome.UpdatePopupWanted || NewVer)
+        return;
+
+    NewVerContent content;
+    content.productName = startupValues().ProductName;
+    content.newVersion = outcome.NewVersion;
+    content.downloadUrl = outcome.DownloadURL;
+    const QString host = serviceHost();
+    content.homePage = host.isEmpty()
+                           ? bundledHelpPage(m_env.programFile, QStringLiteral("index.html"))
+                           : QUrl(QStringLiteral("https://") + host + QLatin1Char('/'));
+    content.programIcon = brevaneIcon(QStringLiteral("brevane"));
+    content.closeIcon = brevaneIcon(QStringLiteral("close"));
+    content.openUrl =
+        m_env.openUrl ? m_env.openUrl : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    NewVer = new TNewVer(std::move(content), this);
+}
+
+void TAppForm::UpdateNotifications1Click() {
+    // The action has already flipped its tick; the new tick is the value to keep. It takes
+    // effect at the next start.
+    CheckerStore store(checkerStoreFolder(m_env.configHome));
+    if (store.open().ok)
+        store.writeString(QStringLiteral("ShowUpdate"), UpdateNotifications1->isChecked()
+                                                            ? QStringLiteral("1")
+                                                            : QStringLiteral("0"));
+}
+
+void TAppForm::Help2Click() {
+    QUrl page;
+    if (const QString host = serviceHost(); !host.isEmpty()) {
+        QString name = startupValues().ProductName;
+        for (QChar& c : name) {
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                c = QChar(c.unicode() + ('a' - 'A'));
+            else if (c == QLatin1Char(' '))
+                c = QLatin1Char('-');
+        }
+        page = QUrl(QStringLiteral("https://") + host + QStringLiteral("/help/") + name +
+                    QLatin1Char('/'));
+    } else {
+        page = bundledHelpPage(m_env.programFile, QStringLiteral("index.html"));
+    }
+    if (m_env.openUrl)
+        m_env.openUrl(page);
+    else
+        QDesktopServices::openUrl(page);
+}
