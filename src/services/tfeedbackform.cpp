@@ -176,6 +176,13 @@ bool TFeedbackForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+// The panels take their colours from the desktop's palette, so a change of theme repaints them.
+void TFeedbackForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange)
+        showChoice();
+    QDialog::changeEvent(event);
+}
+
 void TFeedbackForm::Image1MouseDown(Qt::MouseButton button) {
     if (button != Qt::LeftButton)
         return;
