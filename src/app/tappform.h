@@ -264,6 +264,7 @@ public slots:
     void Exit1Click();
     void ResettoDefaults1Click();
     void Language1Click();
+    void SendFeedback1Click();
 
     void ComboBox1Change();
     void ComboBox2Change();

@@ -389,6 +389,7 @@ void TAppForm::buildMenus() {
     Language1 = item(Help1, "Language1", QStringLiteral("Language..."), "flag");
     connect(Language1, &QAction::triggered, this, &TAppForm::Language1Click);
     SendFeedback1 = item(Help1, "SendFeedback1", QStringLiteral("Send &Feedback..."), "feedback");
+    connect(SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
     About1 = item(Help1, "About1", QStringLiteral("&About..."), "about");
 
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");

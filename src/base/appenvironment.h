@@ -43,6 +43,11 @@ struct AppEnvironment {
     // Asks the user for a file to open; returns its path, or an empty text when cancelled.
     // Unset: the window's own open dialog.
     std::function<QString()> chooseOpenFile;
+    // Posts form fields ("name=value") to a script on the maker's web host, https first and
+    // http when that fails, and gives the reply; empty when both fail or there is no host.
+    // Called on a worker thread. Unset: the real post to the web host.
+    std::function<QString(const QString& path, const QStringList& fields, int timeoutMs)>
+        postToWebHost;
     // Sounds the default beep; unset: the system's.
     std::function<void()> beep;
     // The port box's list, built once at start: the serial devices present, then COM1..COM99.

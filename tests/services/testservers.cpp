@@ -41,15 +41,20 @@ FormServer::FormServer(const TestCertificate* certificate) : m_impl(std::make_un
     }
     Impl* impl = m_impl.get();
     impl->server->Post(".*", [impl](const httplib::Request& req, httplib::Response& res) {
-        std::lock_guard lock(impl->mutex);
+        std::unique_lock lock(impl->mutex);
         ReceivedRequest r;
+        r.path = QByteArray::fromStdString(req.path);
         r.body = QByteArray::fromStdString(req.body);
         r.contentType = QByteArray::fromStdString(req.get_header_value("Content-Type"));
         r.connection = QByteArray::fromStdString(req.get_header_value("Connection"));
         r.hasUserAgent = req.has_header("User-Agent");
         impl->requests.push_back(r);
-        res.status = impl->answer.status;
-        res.set_content(impl->answer.body.toStdString(), impl->answer.contentType.toStdString());
+        const Answer answer = impl->answer;
+        lock.unlock();
+        if (answer.delayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(answer.delayMs));
+        res.status = answer.status;
+        res.set_content(answer.body.toStdString(), answer.contentType.toStdString());
     });
     if (!impl->server->is_valid())
         return;

@@ -27,6 +27,7 @@ private:
 };
 
 struct ReceivedRequest {
+    QByteArray path;
     QByteArray body;
     QByteArray contentType;
     QByteArray connection;
@@ -37,6 +38,7 @@ struct Answer {
     int status = 200;
     QByteArray body;
     QByteArray contentType = "text/plain";
+    int delayMs = 0; // how long the server waits before it answers
 };
 
 class FormServer {
