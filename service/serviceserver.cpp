@@ -32,6 +32,17 @@ bool isFormPost(const httplib::Request& req) {
     return req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) == 0;
 }
 
+// The request a form post carries, or why it is refused: not a form post, a body that does not
+// parse, or fields the request does not accept.
+template <class Request> Parsed<Request> parseFormPost(const httplib::Request& req) {
+    if (!isFormPost(req))
+        return Parsed<Request>::fail("expected a form post");
+    const auto form = FormBody::parse(req.body);
+    if (!form)
+        return Parsed<Request>::fail(form.error);
+    return Request::fromForm(*form.value);
+}
+
 // A Host header fit to be echoed into a reply line, or empty text.
 std::string safeHost(const httplib::Request& req) {
     const std::string host = req.get_header_value("Host");
@@ -147,12 +158,7 @@ void ServiceServer::route(httplib::Server& server, bool secure) {
 
 std::string ServiceServer::check(const httplib::Request& req, bool secure, int& status) const {
     status = 400;
-    if (!isFormPost(req))
-        return CheckReply::error("expected a form post");
-    const auto form = FormBody::parse(req.body);
-    if (!form)
-        return CheckReply::error(form.error);
-    const auto request = CheckRequest::fromForm(*form.value);
+    const auto request = parseFormPost<CheckRequest>(req);
     if (!request)
         return CheckReply::error(request.error);
     std::string url = m_options.downloadUrl;
@@ -170,12 +176,7 @@ std::string ServiceServer::check(const httplib::Request& req, bool secure, int& 
 
 std::string ServiceServer::feedback(const httplib::Request& req, int& status) {
     status = 400;
-    if (!isFormPost(req))
-        return CheckReply::error("expected a form post");
-    const auto form = FormBody::parse(req.body);
-    if (!form)
-        return CheckReply::error(form.error);
-    const auto request = FeedbackRequest::fromForm(*form.value);
+    const auto request = parseFormPost<FeedbackRequest>(req);
     if (!request)
         return CheckReply::error(request.error);
     // Only valid posts count, so a client's mistakes do not lock it out.

@@ -64,7 +64,7 @@ protected:
         context.settingsFolder = settingsFolder;
         context.programFile = "/opt/brevane/bin/brevane";
         context.messages = &messages;
-        context.translationPage = QUrl("https://example.invalid/translation/");
+        context.translationPage = QUrl("https://127.0.0.1:9/translation/");
         context.openUrl = [this](const QUrl& url) { opened << url; };
         context.startScript = [this](const QString& script) {
             // The script is complete by the time it is started.
@@ -119,7 +119,7 @@ TEST_F(LanguageWindow, WithoutLanguageFilesOnlyEnglishAndOkClosesAtOnce) {
     EXPECT_EQ(w.Label2->text(), "Translated by:");
     EXPECT_EQ(w.Button1->text(), "OK");
     EXPECT_TRUE(w.Label3->text().contains(">Contribute to Translation<"));
-    EXPECT_EQ(w.Label3->toolTip(), "https://example.invalid/translation/");
+    EXPECT_EQ(w.Label3->toolTip(), "https://127.0.0.1:9/translation/");
 
     w.Button1->click();
     EXPECT_FALSE(w.isVisible());
@@ -361,7 +361,7 @@ TEST_F(LanguageWindow, ContributeOpensTheGivenPageAndTheWindowStays) {
     setState();
     TTranslateForm& w = open();
     emit w.Label3->linkActivated("translation");
-    EXPECT_EQ(opened, QList<QUrl>{QUrl("https://example.invalid/translation/")});
+    EXPECT_EQ(opened, QList<QUrl>{QUrl("https://127.0.0.1:9/translation/")});
     EXPECT_TRUE(w.isVisible());
 }
 

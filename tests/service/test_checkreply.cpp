@@ -31,10 +31,10 @@ TEST(CheckReply, HasTheFourTaggedLinesTheProgramReads) {
     } cases[] = {{"2.1", "1"}, {"2.0", "0"}, {"1.9", "1"}};
     for (const auto& c : cases) {
         const auto reply =
-            lines(CheckReply::answer(request, c.latest, "https://example.test/download/"));
+            lines(CheckReply::answer(request, c.latest, "https://127.0.0.1:9/download/"));
         ASSERT_GE(reply.size(), 4u) << c.latest;
         EXPECT_EQ(reply[0], std::string("<version>") + c.latest + "</version>");
-        EXPECT_EQ(reply[1], "<url>https://example.test/download/</url>");
+        EXPECT_EQ(reply[1], "<url>https://127.0.0.1:9/download/</url>");
         EXPECT_EQ(reply[2], "<howmany>7</howmany>");
         EXPECT_EQ(reply[3], std::string("<result>") + c.result + "</result>");
     }

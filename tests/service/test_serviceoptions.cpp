@@ -22,7 +22,7 @@ TEST(ServiceOptions, ReadsTheCommandLine) {
                                           "--latest-version",
                                           "2.1",
                                           "--download-url",
-                                          "https://example.test/dl/",
+                                          "https://127.0.0.1:9/dl/",
                                           "--help-dir",
                                           "/srv/help",
                                           "--feedback-limit",
@@ -38,7 +38,7 @@ TEST(ServiceOptions, ReadsTheCommandLine) {
     EXPECT_EQ(o.value->keyFile, "k.pem");
     EXPECT_EQ(o.value->dbFile, "f.sqlite");
     EXPECT_EQ(o.value->latestVersion, "2.1");
-    EXPECT_EQ(o.value->downloadUrl, "https://example.test/dl/");
+    EXPECT_EQ(o.value->downloadUrl, "https://127.0.0.1:9/dl/");
     EXPECT_EQ(o.value->helpDir, "/srv/help");
     EXPECT_EQ(o.value->feedbackLimit, 5u);
     EXPECT_EQ(o.value->feedbackWindow, std::chrono::seconds(60));
@@ -69,13 +69,13 @@ TEST(ServiceOptions, ConfigFileGivesDefaultsTheCommandLineOverrides) {
     const auto path = folder.file("service.conf").string();
     std::ofstream(path) << "# advertised to every program\n"
                            "latest-version = 2.1\n"
-                           "  download-url=https://example.test/download/  \n"
+                           "  download-url=https://127.0.0.1:9/download/  \n"
                            "\n"
                            "http-port = 9000\n";
     const auto o = ServiceOptions::parse({"--http-port", "9001", "--config", path});
     ASSERT_TRUE(o) << o.error;
     EXPECT_EQ(o.value->latestVersion, "2.1");
-    EXPECT_EQ(o.value->downloadUrl, "https://example.test/download/");
+    EXPECT_EQ(o.value->downloadUrl, "https://127.0.0.1:9/download/");
     EXPECT_EQ(o.value->httpPort, 9001);
 
     std::ofstream(path) << "latest-version 2.1\n";

@@ -66,13 +66,13 @@ TEST_F(ServiceServerTest, AnswersTheUpdateCheck) {
                              "/download/</url>\r\n<howmany>1</howmany>\r\n<result>1</result>\r\n");
 
     ServiceOptions fixedUrl;
-    fixedUrl.downloadUrl = "https://example.test/get/";
+    fixedUrl.downloadUrl = "https://127.0.0.1:9/get/";
     m_server.reset();
     start(fixedUrl);
     auto again = client();
     const auto named = again.Post("/php/check2.php", kCheck, kForm);
     ASSERT_TRUE(named);
-    EXPECT_NE(named->body.find("<url>https://example.test/get/</url>\r\n"), std::string::npos);
+    EXPECT_NE(named->body.find("<url>https://127.0.0.1:9/get/</url>\r\n"), std::string::npos);
 }
 
 TEST_F(ServiceServerTest, RefusesMalformedRequestsWithError) {

@@ -20,12 +20,12 @@ class TNewVerTest : public ::testing::Test {
 protected:
     void TearDown() override { setActiveLanguage({}); }
 
-    std::unique_ptr<TNewVer> create(const QString& downloadUrl = "https://example.test/dl") {
+    std::unique_ptr<TNewVer> create(const QString& downloadUrl = "https://127.0.0.1:9/dl") {
         NewVerContent content;
         content.productName = "Brevane";
         content.newVersion = "2.1";
         content.downloadUrl = downloadUrl;
-        content.homePage = QUrl("https://example.test/");
+        content.homePage = QUrl("https://127.0.0.1:9/");
         content.openUrl = [this](const QUrl& url) { opened << url; };
         auto popup = std::make_unique<TNewVer>(std::move(content), &owner);
         popup->TimerStart->stop();
@@ -71,8 +71,8 @@ TEST_F(TNewVerTest, LinkOpensTheDownloadPageOrTheHomePageAndCloses) {
         QString downloadUrl;
         QUrl expected;
     };
-    const Case cases[] = {{"https://example.test/dl", QUrl("https://example.test/dl")},
-                          {"", QUrl("https://example.test/")}};
+    const Case cases[] = {{"https://127.0.0.1:9/dl", QUrl("https://127.0.0.1:9/dl")},
+                          {"", QUrl("https://127.0.0.1:9/")}};
     for (const Case& c : cases) {
         opened.clear();
         auto popup = create(c.downloadUrl);

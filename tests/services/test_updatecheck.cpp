@@ -9,7 +9,7 @@
 
 namespace {
 
-QString replyNaming(const QString& version, const QString& url = "https://example.test/dl") {
+QString replyNaming(const QString& version, const QString& url = "https://127.0.0.1:9/dl") {
     return "<version>" + version + "</version>\r\n<url>" + url + "</url>\r\n<x>y</x>\r\n" +
            "<result>1</result>\r\n";
 }
@@ -62,7 +62,7 @@ TEST_F(UpdateCheckTest, FirstRunCountsOneAndSendsTheFieldsInOrder) {
                                     "os=Linux", "local=en-US", "guid=", "howmany=1"}));
     EXPECT_TRUE(outcome.UpdatePopupWanted);
     EXPECT_EQ(outcome.NewVersion, "2.1");
-    EXPECT_EQ(outcome.DownloadURL, "https://example.test/dl");
+    EXPECT_EQ(outcome.DownloadURL, "https://127.0.0.1:9/dl");
     EXPECT_EQ(outcome.ShowUpdate, 1);
     const CheckerStore store = reopened();
     EXPECT_EQ(store.readString("HowMany"), "1");
@@ -189,8 +189,8 @@ TEST(UpdateReply, TaggedLinesAndInvalidReplies) {
         QString version, url;
     };
     const Case cases[] = {
-        {"<version>2.1</version>\r\n<url>http://h/d</url>\r\n\r\n<result>0</result>", true, "2.1",
-         "http://h/d"},
+        {"<version>2.1</version>\r\n<url>http://127.0.0.1:9/d</url>\r\n\r\n<result>0</result>", true, "2.1",
+         "http://127.0.0.1:9/d"},
         {"<version>2.1</version>\n<url></url>\n<x>\n<result>1</result>\n<more/>\n", true, "2.1",
          ""},
         {"<version>2.1</version>\r<url>u</url>\r\r<result>1</result>", true, "2.1", "u"},
