@@ -5,7 +5,7 @@
 set -euo pipefail
 src="$1"
 # Lower numbers lie lower; folders of the same number do not include each other.
-declare -A rank=([base]=0 [i18n]=1 [port]=1 [receive]=1 [transmit]=2 [services]=2 [app]=3)
+declare -A rank=([base]=0 [i18n]=1 [port]=1 [receive]=1 [transmit]=2 [services]=2 [about]=2 [app]=3)
 fail=0
 for dir in "$src"/*/; do
     folder=$(basename "$dir")

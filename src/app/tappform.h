@@ -265,6 +265,7 @@ public slots:
     void ResettoDefaults1Click();
     void Language1Click();
     void SendFeedback1Click();
+    void About1Click();
 
     void ComboBox1Change();
     void ComboBox2Change();

@@ -391,6 +391,7 @@ void TAppForm::buildMenus() {
     SendFeedback1 = item(Help1, "SendFeedback1", QStringLiteral("Send &Feedback..."), "feedback");
     connect(SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
     About1 = item(Help1, "About1", QStringLiteral("&About..."), "about");
+    connect(About1, &QAction::triggered, this, &TAppForm::About1Click);
 
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     SendPeriodically1 =

@@ -4,6 +4,7 @@
 #include "app/icons.h"
 #include "app/startupvalues.h"
 #include "app/tappform.h"
+#include "base/shippedfiles.h"
 #include "services/checkerstore.h"
 #include "services/servicepost.h"
 #include "services/tchecker.h"
@@ -12,23 +13,11 @@
 
 #include <QAction>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 
 namespace {
 
 constexpr int kCheckTimeoutMs = 10000;
-
-// A page of the bundled help: beside the program while it runs from its build folder, else
-// where an installed copy keeps it.
-QUrl bundledHelpPage(const QString& programFile, const QString& page) {
-    const QDir folder(QFileInfo(programFile).absolutePath());
-    QString path = folder.filePath(QStringLiteral("help/") + page);
-    if (!QFileInfo::exists(path))
-        path = QDir::cleanPath(folder.filePath(QStringLiteral("../share/brevane/help/") + page));
-    return QUrl::fromLocalFile(path);
-}
 
 QString checkerStoreFolder(const QString& configHome) {
     const StartupValues& values = startupValues();
@@ -81,9 +70,8 @@ void TAppForm::TimerCheckerTimer() {
     content.newVersion = outcome.NewVersion;
     content.downloadUrl = outcome.DownloadURL;
     const QString host = serviceHost();
-    content.homePage = host.isEmpty()
-                           ? bundledHelpPage(m_env.programFile, QStringLiteral("index.html"))
-                           : QUrl(QStringLiteral("https://") + host + QLatin1Char('/'));
+    content.homePage = sitePageUrl(host, QStringLiteral("https"), QStringLiteral("/"),
+                                   m_env.programFile, QStringLiteral("index.html"));
     content.programIcon = brevaneIcon(QStringLiteral("brevane"));
     content.closeIcon = brevaneIcon(QStringLiteral("close"));
     content.openUrl =
@@ -102,20 +90,16 @@ void TAppForm::UpdateNotifications1Click() {
 }
 
 void TAppForm::Help2Click() {
-    QUrl page;
-    if (const QString host = serviceHost(); !host.isEmpty()) {
-        QString name = startupValues().ProductName;
-        for (QChar& c : name) {
-            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-                c = QChar(c.unicode() + ('a' - 'A'));
-            else if (c == QLatin1Char(' '))
-                c = QLatin1Char('-');
-        }
-        page = QUrl(QStringLiteral("https://") + host + QStringLiteral("/help/") + name +
-                    QLatin1Char('/'));
-    } else {
-        page = bundledHelpPage(m_env.programFile, QStringLiteral("index.html"));
+    QString name = startupValues().ProductName;
+    for (QChar& c : name) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+        else if (c == QLatin1Char(' '))
+            c = QLatin1Char('-');
     }
+    const QUrl page =
+        sitePageUrl(serviceHost(), QStringLiteral("https"), QStringLiteral("/help/") + name + '/',
+                    m_env.programFile, QStringLiteral("index.html"));
     if (m_env.openUrl)
         m_env.openUrl(page);
     else
