@@ -12,9 +12,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegion>
 #include <QScreen>
 #include <QSvgRenderer>
 #include <QTimer>
@@ -70,30 +72,59 @@ QLabel* label(QWidget* parent, const char* name, QRect geometry) {
 
 } // namespace
 
-// Draws the animation on the window's off-screen image.
+// Draws the animation on the window's off-screen image and collects the cells it touched, so
+// the window repaints only those.
 class TAboutBox::ImageCanvas : public RainMatrix::Canvas {
 public:
-    explicit ImageCanvas(QImage& image) : m_image(image), m_painter(&image) {
-        m_painter.setFont(pixelFont(RainMatrix::charHeight));
+    ImageCanvas(QImage& image, QHash<quint64, QImage>& glyphs)
+        : m_image(image), m_glyphs(glyphs), m_painter(&image) {}
+    void clear() override {
+        m_image.fill(Qt::black);
+        m_dirty = QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize());
     }
-    void clear() override { m_image.fill(Qt::black); }
     void eraseCell(int column, int row) override {
-        m_painter.fillRect(cell(column, row), Qt::black);
+        const QRect r = cell(column, row);
+        m_painter.fillRect(r, Qt::black);
+        m_dirty += r;
     }
     void drawChar(int column, int row, QChar c, QRgb color) override {
         const QRect r = cell(column, row);
-        m_painter.fillRect(r, Qt::black);
-        m_painter.setPen(QColor(color));
-        m_painter.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QString(c));
+        m_painter.drawImage(r.topLeft(), glyph(c, color));
+        m_dirty += r;
     }
+    const QRegion& dirty() const { return m_dirty; }
 
 private:
     static QRect cell(int column, int row) {
         return {column * RainMatrix::charWidth, row * RainMatrix::charHeight, RainMatrix::charWidth,
                 RainMatrix::charHeight};
     }
+    // A cell with one character in one colour, drawn once and then only copied: laying out
+    // text for every cell of every tick would cost more than the rest of the animation.
+    const QImage& glyph(QChar c, QRgb color) {
+        const quint64 key = (quint64(c.unicode()) << 32) | color;
+        auto it = m_glyphs.find(key);
+        if (it == m_glyphs.end()) {
+            const qreal ratio = m_image.devicePixelRatio();
+            QImage cellImage(QSize(RainMatrix::charWidth, RainMatrix::charHeight) * ratio,
+                             QImage::Format_RGB32);
+            cellImage.setDevicePixelRatio(ratio);
+            cellImage.fill(Qt::black);
+            QPainter painter(&cellImage);
+            painter.setFont(pixelFont(RainMatrix::charHeight));
+            painter.setPen(QColor(color));
+            painter.drawText(QRect(0, 0, RainMatrix::charWidth, RainMatrix::charHeight),
+                             Qt::AlignLeft | Qt::AlignTop, QString(c));
+            painter.end();
+            it = m_glyphs.insert(key, cellImage);
+        }
+        return *it;
+    }
+
     QImage& m_image;
+    QHash<quint64, QImage>& m_glyphs;
     QPainter m_painter;
+    QRegion m_dirty;
 };
 
 TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
@@ -245,12 +276,13 @@ void TAboutBox::startAnimation() {
     const qreal ratio = devicePixelRatioF();
     const QSize outer = frameGeometry().size();
     m_canvasRatio = ratio;
+    m_glyphs.clear();
     // The grid spans the outer size; the image holds whole cells of it.
     const QSize cells((outer.width() / RainMatrix::charWidth) * RainMatrix::charWidth,
                       (outer.height() / RainMatrix::charHeight) * RainMatrix::charHeight);
     m_canvas = QImage(cells.expandedTo(QSize(1, 1)) * ratio, QImage::Format_RGB32);
     m_canvas.setDevicePixelRatio(ratio);
-    ImageCanvas canvas(m_canvas);
+    ImageCanvas canvas(m_canvas, m_glyphs);
     m_rain.start(outer.width(), outer.height(), canvas);
     tmTimer->start(kRainIntervalMs);
     update();
@@ -268,15 +300,19 @@ void TAboutBox::tmTimerTimer() {
         FormAfterMonitorDpiChanged();
     else if (frameGeometry().size() != QSize(m_rain.bitmapWidth(), m_rain.bitmapHeight()))
         startAnimation();
-    ImageCanvas canvas(m_canvas);
+    ImageCanvas canvas(m_canvas, m_glyphs);
     m_rain.tick(canvas);
-    update();
+    update(canvas.dirty());
 }
 
 void TAboutBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::black);
-    painter.drawImage(QPoint(0, 0), m_canvas);
+    const qreal ratio = m_canvas.devicePixelRatio();
+    for (const QRect& r : event->region()) {
+        painter.fillRect(r, Qt::black);
+        const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
+        painter.drawImage(QRectF(r), m_canvas, source);
+    }
 }
 
 void TAboutBox::resizeEvent(QResizeEvent* event) {

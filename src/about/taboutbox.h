@@ -12,6 +12,7 @@
 #include "about/rainmatrix.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QIcon>
 #include <QImage>
 #include <QPoint>
@@ -107,6 +108,7 @@ private:
     AboutBoxContext m_context;
     RainMatrix m_rain;
     QImage m_canvas;
+    QHash<quint64, QImage> m_glyphs; // cell pictures by character and colour
     qreal m_canvasRatio = 0;
     bool m_dragging = false;
     QPoint m_dragFrom;
