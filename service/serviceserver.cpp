@@ -137,8 +137,9 @@ void ServiceServer::route(httplib::Server& server, bool secure) {
         res.status = status;
     });
     server.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
-        if (auto page = m_pages.read(req.path)) {
-            res.set_content(std::move(*page), "text/html; charset=utf-8");
+        if (auto file = m_pages.read(req.path)) {
+            res.set_content(std::move(file->content), file->contentType);
+            res.set_header("X-Content-Type-Options", "nosniff");
         } else {
             res.status = 404;
         }

@@ -1,7 +1,7 @@
 // ServiceServer: the HTTP listener, and the HTTPS one when a certificate is given, answering
 //   POST /php/check2.php    the update check (CheckReply)
 //   POST /php/feedback.php  feedback, stored and answered "OK"
-//   GET  the help pages     (HelpPages)
+//   GET  the help pages and their stylesheet and pictures (HelpPages)
 // Bodies are capped and every connection has read and write time-outs, so a slow or greedy
 // client ties up one worker for a bounded time only. Refusals answer "ERROR <reason>" with a
 // 4xx status. start() binds both listeners before it returns (so the ports are known) and

@@ -11,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sys/stat.h>
 
 namespace {
 
@@ -28,10 +30,12 @@ protected:
         o.bind = "127.0.0.1";
         o.httpPort = 0;
         o.httpsPort = 0;
-        o.helpDir = m_folder.path().string();
+        if (o.helpDir.empty()) {
+            o.helpDir = m_folder.path().string();
+            std::ofstream(m_folder.file("index.html")) << "<!DOCTYPE html><title>Brevane</title>";
+        }
         if (o.latestVersion.empty())
             o.latestVersion = "2.1";
-        std::ofstream(m_folder.file("index.html")) << "<!DOCTYPE html><title>Brevane</title>";
         auto store = FeedbackStore::open(m_folder.file("feedback.sqlite"));
         ASSERT_TRUE(store) << store.error;
         m_store = std::move(*store.value);
@@ -161,11 +165,111 @@ TEST_F(ServiceServerTest, ServesHelpPagesAndNotFound) {
         EXPECT_EQ(page->body, "<!DOCTYPE html><title>Brevane</title>");
         EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
     }
-    // A mapped page whose file is missing, a path that is no page, an attempt to leave the folder.
-    for (const char* path : {"/translation/", "/index.html", "/help/../feedback.sqlite"}) {
+    // A mapped page whose file is missing, a page name with no file, a path that is no page, an
+    // attempt to leave the folder, a file of the folder that is no help file.
+    for (const char* path : {"/translation/", "/help/brevane/ports.html", "/help/brevane",
+                             "/help/../feedback.sqlite", "/feedback.sqlite"}) {
         const auto res = c.Get(path);
         ASSERT_TRUE(res) << path;
         EXPECT_EQ(res->status, 404) << path;
+    }
+}
+
+// A help folder inside the test's folder, so that files can lie beside it, outside.
+std::filesystem::path makeHelpFolder(const TempFolder& folder) {
+    const auto help = folder.path() / "help";
+    std::filesystem::create_directory(help);
+    std::ofstream(help / "index.html") << "<!DOCTYPE html><title>Brevane</title>";
+    return help;
+}
+
+httplib::Client rawClient(int port) {
+    httplib::Client c("127.0.0.1", port);
+    c.set_connection_timeout(5s);
+    c.set_read_timeout(5s);
+    c.set_url_encode(false); // the paths below go out exactly as written
+    return c;
+}
+
+TEST_F(ServiceServerTest, ServesEveryHelpFileUnderAnyFolderTheLinksComeFrom) {
+    const auto help = makeHelpFolder(m_folder);
+    std::ofstream(help / "ports.html") << "<!DOCTYPE html><title>Port names</title>";
+    std::ofstream(help / "style.css") << "body { margin: 0 }";
+    std::ofstream(help / "logo.svg") << "<svg xmlns=\"http://www.w3.org/2000/svg\"/>";
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    std::ofstream(help / "flag.png", std::ios::binary) << png;
+    ServiceOptions o;
+    o.helpDir = help.string();
+    start(o);
+    auto c = rawClient(m_server->httpPort());
+    const struct {
+        const char* path;
+        std::string body;
+        const char* type;
+    } cases[] = {
+        {"/ports.html", "<!DOCTYPE html><title>Port names</title>", "text/html; charset=utf-8"},
+        {"/help/brevane/ports.html", "<!DOCTYPE html><title>Port names</title>",
+         "text/html; charset=utf-8"},
+        {"/blog/credits-and-acknowledgements/ports.html",
+         "<!DOCTYPE html><title>Port names</title>", "text/html; charset=utf-8"},
+        {"/style.css", "body { margin: 0 }", "text/css; charset=utf-8"},
+        {"/help/brevane/style.css", "body { margin: 0 }", "text/css; charset=utf-8"},
+        {"/blog/credits-and-acknowledgements/style.css", "body { margin: 0 }",
+         "text/css; charset=utf-8"},
+        {"/translation/style.css", "body { margin: 0 }", "text/css; charset=utf-8"},
+        {"/download/logo.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>", "image/svg+xml"},
+        {"/help/brevane/flag.png", png, "image/png"},
+        {"/help/brevane/", "<!DOCTYPE html><title>Brevane</title>", "text/html; charset=utf-8"},
+        {"/help/brevane/index.html", "<!DOCTYPE html><title>Brevane</title>",
+         "text/html; charset=utf-8"},
+    };
+    for (const auto& t : cases) {
+        const auto res = c.Get(t.path);
+        ASSERT_TRUE(res) << t.path;
+        EXPECT_EQ(res->status, 200) << t.path;
+        EXPECT_EQ(res->body, t.body) << t.path;
+        EXPECT_EQ(res->get_header_value("Content-Type"), t.type) << t.path;
+    }
+}
+
+TEST_F(ServiceServerTest, NeverServesAFileOutsideTheHelpFolder) {
+    const auto help = makeHelpFolder(m_folder);
+    // Files with names the service serves, beside the help folder and above it.
+    std::ofstream(m_folder.file("secret.html")) << "SECRET";
+    std::ofstream(m_folder.file("passwd.css")) << "SECRET";
+    std::filesystem::create_symlink("../secret.html", help / "leak.html");
+    std::filesystem::create_symlink(m_folder.file("passwd.css"), help / "leak.css");
+    std::filesystem::create_directory_symlink(m_folder.path(), help / "up");
+    // Names of help files that are no regular files: refused, and never waited on.
+    ASSERT_EQ(mkfifo((help / "fifo.html").c_str(), 0600), 0);
+    std::filesystem::create_directory(help / "folder.html");
+    ServiceOptions o;
+    o.helpDir = help.string();
+    start(o);
+    auto c = rawClient(m_server->httpPort());
+    for (const char* path : {
+             "/..%2fsecret.html",
+             "/..%2f",
+             "/help/..%2f..%2fsecret.html",
+             "/help/../../etc/passwd",
+             "/help/brevane/../../secret.html",
+             "/../secret.html",
+             "/%2e%2e/secret.html",
+             "/%2E%2E%2Fsecret.html",
+             "/..%5csecret.html",
+             "/help/brevane/..",
+             "/secret.html%00.css",
+             "/up/secret.html",
+             "/leak.html",
+             "/help/brevane/leak.html",
+             "/leak.css",
+             "/fifo.html",
+             "/folder.html",
+         }) {
+        const auto res = c.Get(path);
+        ASSERT_TRUE(res) << path << ": " << httplib::to_string(res.error());
+        EXPECT_EQ(res->status, 404) << path;
+        EXPECT_EQ(res->body.find("SECRET"), std::string::npos) << path;
     }
 }
 
@@ -176,7 +280,8 @@ TEST(HelpPages, EveryPageTheProgramOpensIsInTheHelpFolder) {
           "/blog/how-to-uninstall-tarnick-software/", "/download/"}) {
         const auto page = pages.read(path);
         ASSERT_TRUE(page) << path;
-        EXPECT_EQ(page->rfind("<!DOCTYPE html>", 0), 0u) << path;
+        EXPECT_EQ(page->content.rfind("<!DOCTYPE html>", 0), 0u) << path;
+        EXPECT_STREQ(page->contentType, "text/html; charset=utf-8") << path;
     }
 }
 
