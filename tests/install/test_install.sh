@@ -15,7 +15,7 @@ id=org.tarnick.Brevane
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --prefix "$prefix" --component brevane >/dev/null
+"${CMAKE:-cmake}" --install "$build" --prefix "$prefix" --component brevane >/dev/null
 
 failed=0
 fail() {
