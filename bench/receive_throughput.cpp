@@ -1,7 +1,8 @@
 // Receive throughput: a writer pushes 16 MiB through a pseudo-terminal as fast as it takes
 // them into a connected main window running its own event loop; prints, one per line, the
 // bytes per second that reached the read pane and the bytes lost, for the ASCII and HEX views
-// with logging off and on.
+// with logging off and on; then how often the process wakes up (voluntary context switches per
+// second) while connected and idle, beside its goal.
 
 #include "app/tappform.h"
 #include "benchsupport.h"
@@ -19,6 +20,7 @@
 
 #include <cstdio>
 #include <pty.h>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -90,6 +92,47 @@ void run(bool hex, bool logging) {
     ::close(slave);
 }
 
+long voluntarySwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
+}
+
+// Connected to a pseudo-terminal that sends nothing, the window running its own event loop.
+void idleWakeups(int seconds) {
+    QTemporaryDir tmp;
+    PrintedMessages messages;
+    int master = -1, slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        std::perror("openpty");
+        return;
+    }
+    TAppForm form(benchEnvironment(tmp, messages));
+    form.FormCreate();
+    form.show();
+    form.ComboBox1->setEditText(QString::fromLocal8Bit(name));
+    form.ButtonConnect->click();
+    if (!form.PortConnected)
+        return;
+    QEventLoop loop;
+    long from = 0;
+    QElapsedTimer clock;
+    // The first second lets start-up work (the first display ticks, the update check) settle.
+    QTimer::singleShot(1000, [&] {
+        from = voluntarySwitches();
+        clock.start();
+    });
+    QTimer::singleShot(1000 + seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double perSecond = (voluntarySwitches() - from) / (clock.elapsed() / 1000.0);
+    std::printf("idle_connected_wakeups_per_s %.1f (goal: at most about 1)\n", perSecond);
+    std::fflush(stdout);
+    form.ComKapa();
+    ::close(master);
+    ::close(slave);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,5 +142,6 @@ int main(int argc, char** argv) {
     for (bool hex : {false, true})
         for (bool logging : {false, true})
             run(hex, logging);
+    idleWakeups(10);
     return 0;
 }

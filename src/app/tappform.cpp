@@ -31,7 +31,7 @@ const QString kSection = QStringLiteral("Settings");
 } // namespace
 
 TAppForm::TAppForm(AppEnvironment env, QWidget* parent)
-    : QMainWindow(parent), m_env(std::move(env)) {
+    : QMainWindow(parent), m_env(std::move(env)), m_port({}, m_env.serialByIdFolder) {
     setObjectName(QStringLiteral("TAppForm"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setWindowIcon(brevaneIcon("brevane"));

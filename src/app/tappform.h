@@ -43,6 +43,7 @@ class TFormSendLater;
 class TNewVer;
 class QPushButton;
 class QRadioButton;
+class QSocketNotifier;
 class QSplitter;
 class QStatusBar;
 class QTableView;
@@ -69,6 +70,8 @@ public:
     SerialDevice* PortHandle() const { return m_port.device(); }
     const PortSession& portSession() const { return m_port; }
     bool PortConnected = false;
+    // Connected, but the device went away (unplugged); it is opened again when it comes back.
+    bool DeviceGone = false;
     // Bytes read from and written to the port since the last connect or Clear.
     quint64 BytesReadCount = 0;
     quint64 BytesSentCount = 0;
@@ -196,8 +199,12 @@ public:
     QAction *Delete1 = nullptr, *DeleteAll1 = nullptr;
 
     // Timers.
-    QTimer *TimerStart = nullptr, *TimerReadPort = nullptr, *TimerDisplay = nullptr,
-           *TimerSendPeriodically = nullptr, *TimerSendLater = nullptr, *TimerChecker = nullptr;
+    // The read tick runs when the port's descriptor is readable.
+    QSocketNotifier* ReadPortNotifier = nullptr;
+    // While the device is gone: looks for it once a second.
+    QTimer* TimerReconnect = nullptr;
+    QTimer *TimerStart = nullptr, *TimerDisplay = nullptr, *TimerSendPeriodically = nullptr,
+           *TimerSendLater = nullptr, *TimerChecker = nullptr;
 
     // The update pop-up, once a check has asked for it (at most one a run).
     TNewVer* NewVer = nullptr;
@@ -233,6 +240,7 @@ public slots:
 
     void TimerReadPortTimer();
     void TimerDisplayTimer();
+    void TimerReconnectTimer();
     void ButtonLogClick();
     void Button7Click();
 
@@ -315,11 +323,20 @@ private:
     void fileLineStep();
     void showConnectionControls(bool connected, const QString& comPortText);
     ModeInputs modeInputs() const;
+    // Reading follows the open device's descriptor; none while disconnected or gone.
+    void watchPortDescriptor();
+    void portWentAway();
+    // Starts the display tick if it is not running: something is pending or a counter changed.
+    void wakeDisplay();
 
     AppEnvironment m_env;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<LocaleFormats> m_formats;
     PortSession m_port;
+    QString m_connectedPortText; // what the status bar names while connected
+    // The counters as the status bar shows them; the display tick stops once they are shown.
+    quint64 m_shownRead = ~quint64(0);
+    quint64 m_shownSent = ~quint64(0);
     DeviceError m_setupError;            // why the last ComSetup failed, for the message's detail
     QAction* m_sendFormatItem = nullptr; // the send format in force; null: ASCII
     QLabel* m_statusPanels[4] = {};

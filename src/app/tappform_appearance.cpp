@@ -3,9 +3,9 @@
 
 #include "app/colorvalues.h"
 #include "app/fontcolordialog.h"
-#include "base/messageboxservice.h"
 #include "app/startupvalues.h"
 #include "app/tappform.h"
+#include "base/messageboxservice.h"
 #include "i18n/translate.h"
 #include "i18n/translationkeys.h"
 #include "receive/readpane.h"
@@ -198,7 +198,8 @@ void TAppForm::FontKaydet() {
     m_settings->WriteInteger(kSection, "Fontsize", font.pointSize());
     m_settings->WriteInteger(kSection, "Fontstyle", styleNumber(font));
     if (const SettingsStore::FileError error = m_settings->UpdateFile())
-        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError), error.text);
+        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError),
+                                    error.text);
 }
 
 void TAppForm::ChangeBackgroundColor1Click() {
@@ -243,6 +244,7 @@ void TAppForm::Clear1Click() {
     ListView1Model->clear();
     BytesReadCount = 0;
     BytesSentCount = 0;
+    wakeDisplay();
     statusPanel(3)->clear();
 }
 

@@ -416,8 +416,8 @@ void TAppForm::buildMenus() {
 
 void TAppForm::buildTimersAndDialogs() {
     TimerStart = timer("TimerStart", 10, this);
-    TimerReadPort = timer("TimerReadPort", 10, this);
     TimerDisplay = timer("TimerDisplay", 100, this);
+    TimerReconnect = timer("TimerReconnect", 1000, this);
     TimerSendPeriodically = timer("TimerSendPeriodically", 100, this);
     TimerSendLater = timer("TimerSendLater", 1000, this);
     TimerChecker = timer("TimerChecker", 1000, this);

@@ -2,8 +2,8 @@
 // states, the Advanced line options and auto-detection.
 
 #include "app/icons.h"
-#include "base/messageboxservice.h"
 #include "app/tappform.h"
+#include "base/messageboxservice.h"
 #include "i18n/translate.h"
 #include "i18n/translationkeys.h"
 
@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QToolButton>
 
@@ -29,6 +30,7 @@ void tickOnly(QAction* clicked, std::initializer_list<QAction*> group) {
 void TAppForm::connectPortHandlers() {
     connect(ButtonConnect, &QPushButton::clicked, this, &TAppForm::ButtonConnectClick);
     connect(ButtonWand, &QToolButton::clicked, this, &TAppForm::ButtonWandClick);
+    connect(TimerReconnect, &QTimer::timeout, this, &TAppForm::TimerReconnectTimer);
     const std::pair<QAction*, void (TAppForm::*)()> items[] = {
         {TOON, &TAppForm::TOONClick},       {TOOFF, &TAppForm::TOOFFClick},
         {XONON, &TAppForm::XONONClick},     {XONOFF, &TAppForm::XONOFFClick},
@@ -109,18 +111,60 @@ void TAppForm::ComKapa() {
 
 void TAppForm::BaglantiBasladi(const QString& comPortText) {
     PortConnected = true;
+    DeviceGone = false;
+    m_connectedPortText = comPortText;
     showConnectionControls(true, comPortText);
     BytesReadCount = 0;
     BytesSentCount = 0;
-    TimerDisplay->start();
-    TimerReadPort->start();
+    m_shownRead = m_shownSent = ~quint64(0); // the first tick shows the counters
+    wakeDisplay();
+    watchPortDescriptor();
 }
 
 void TAppForm::BaglantiBitti() {
     PortConnected = false;
+    DeviceGone = false;
     TimerDisplay->stop();
-    TimerReadPort->stop();
+    TimerReconnect->stop();
+    watchPortDescriptor();
     showConnectionControls(false, QString());
+}
+
+void TAppForm::watchPortDescriptor() {
+    delete ReadPortNotifier;
+    ReadPortNotifier = nullptr;
+    const SerialDevice* port = PortHandle();
+    if (!port || port->readDescriptor() < 0)
+        return;
+    ReadPortNotifier = new QSocketNotifier(port->readDescriptor(), QSocketNotifier::Read, this);
+    ReadPortNotifier->setObjectName(QStringLiteral("ReadPortNotifier"));
+    connect(ReadPortNotifier, &QSocketNotifier::activated, this, &TAppForm::TimerReadPortTimer);
+}
+
+// The device was unplugged (or the other end of the line closed). The window stays connected,
+// sends report that they cannot write, and the same device is opened again when it is back.
+void TAppForm::portWentAway() {
+    if (DeviceGone)
+        return;
+    DeviceGone = true;
+    m_port.release();
+    watchPortDescriptor();
+    statusPanel(0)->setText("Connected: " + m_connectedPortText + " (device gone, waiting)");
+    TimerReconnect->start();
+}
+
+void TAppForm::TimerReconnectTimer() {
+    if (!PortConnected || !DeviceGone) {
+        TimerReconnect->stop();
+        return;
+    }
+    if (m_port.reopen())
+        return; // not back yet
+    DeviceGone = false;
+    TimerReconnect->stop();
+    watchPortDescriptor();
+    statusPanel(0)->setText("Connected: " + m_connectedPortText + " (device back at " +
+                            m_env.clock().time().toString(QStringLiteral("HH:mm:ss")) + ")");
 }
 
 // The rows both states share, in their order: status, connect button, wand, the five boxes,

@@ -121,6 +121,7 @@ void TAppForm::ComTextGonder(const QString& str) {
             return;
         }
         BytesSentCount += quint64(written);
+        wakeDisplay();
         const QString shown = QString::fromLatin1(chunk);
         statusPanel(3)->setText("Sent: " + shown);
         if (isLogging())
@@ -268,7 +269,8 @@ void TAppForm::DosyaSec(const QString& path) {
     if (!file.exists)
         return;
     if (!file.error.isEmpty()) {
-        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError), file.error);
+        m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError),
+                                    file.error);
         return;
     }
     ListView1Model->setLines(std::move(file.lines));

@@ -53,6 +53,9 @@ struct AppEnvironment {
     // The port box's list, built once at start: the serial devices present, then COM1..COM99.
     // system() leaves it unset (the port layer fills it in); unset: COM1..COM99 only.
     std::function<QStringList()> portList;
+    // Where the stable names of serial devices live; a device opened through another name is
+    // known again by its name here when it comes back after an unplug.
+    QString serialByIdFolder = QStringLiteral("/dev/serial/by-id");
     // The maker's web host (host or host:port; empty: none); unset: the build's or the
     // BREVANE_WEB_HOST variable's.
     std::optional<QString> webHost;

@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -268,12 +269,25 @@ qint64 LinuxSerialDevice::read(char* buffer, qint64 max, DeviceError* error) {
         const int err = errno;
         if (err == EAGAIN || err == EWOULDBLOCK)
             return 0;
-        // EIO or ENXIO: the device is gone (a USB adapter pulled). The caller stays connected
-        // and keeps polling on its timer, so this must come back at once, every time.
+        // EIO, ENXIO or ENODEV: the device is gone (a USB adapter pulled, the other end of a
+        // pseudo-terminal closed).
         if (error)
-            *error = DeviceError::fromErrno(DeviceError::Io, err,
-                                            QStringLiteral("Cannot read from ") + m_path);
+            *error = DeviceError::fromErrno(err == EIO || err == ENXIO || err == ENODEV
+                                                ? DeviceError::NotFound
+                                                : DeviceError::Io,
+                                            err, QStringLiteral("Cannot read from ") + m_path);
         return -1;
+    }
+    if (n == 0) {
+        // With VMIN 0 an empty line also reads 0; only a hang-up says the device is gone.
+        pollfd p{m_fd, POLLIN, 0};
+        if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            if (error)
+                *error = DeviceError::fromErrno(DeviceError::NotFound, ENODEV,
+                                                QStringLiteral("Cannot read from ") + m_path);
+            return -1;
+        }
+        return 0;
     }
     if (n > 0 && m_settings.dsrSensitivity && !dsrIsOn())
         return 0; // idsr: what arrives while DSR is off is dropped

@@ -23,6 +23,7 @@ public:
     qint64 write(const char* data, qint64 size, DeviceError* error) override;
     void close() override;
     bool isOpen() const override { return m_fd >= 0; }
+    int readDescriptor() const override { return m_fd; }
 
     const QString& path() const { return m_path; }
     int fd() const { return m_fd; }

@@ -2,7 +2,33 @@
 
 #include "port/portnames.h"
 
-PortSession::PortSession(DeviceFactory factory) : m_factory(std::move(factory)) {
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The by-id name that stands for the same device as `path`, else `path` itself.
+QString identityOf(const QString& path, const QString& byIdFolder) {
+    const QFileInfo device(path);
+    if (device.absolutePath() == QDir(byIdFolder).absolutePath())
+        return path; // already a by-id name
+    const QString target = device.canonicalFilePath();
+    if (target.isEmpty())
+        return path;
+    const QFileInfoList links =
+        QDir(byIdFolder)
+            .entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& link : links) {
+        if (link.isSymLink() && link.canonicalFilePath() == target)
+            return link.absoluteFilePath();
+    }
+    return path;
+}
+
+} // namespace
+
+PortSession::PortSession(DeviceFactory factory, QString byIdFolder)
+    : m_factory(std::move(factory)), m_byIdFolder(std::move(byIdFolder)) {
     if (!m_factory)
         m_factory = [](const QString& path) { return makeSerialDevice(path); };
 }
@@ -13,9 +39,34 @@ PortSession::~PortSession() {
 
 DeviceError PortSession::open(const QString& portText) {
     close();
-    std::unique_ptr<SerialDevice> device = m_factory(devicePathFor(portText));
+    m_applied.reset();
+    const QString path = devicePathFor(portText);
+    std::unique_ptr<SerialDevice> device = m_factory(path);
     if (const DeviceError error = device->open())
         return error;
+    m_device = std::move(device);
+    m_identity = path == QLatin1String(kLoopbackPort) ? path : identityOf(path, m_byIdFolder);
+    return {};
+}
+
+void PortSession::release() {
+    if (m_device) {
+        m_device->close();
+        m_device.reset();
+    }
+}
+
+DeviceError PortSession::reopen() {
+    release();
+    if (!m_applied || m_identity.isEmpty())
+        return {DeviceError::Io, 0, QStringLiteral("There is no port to open again.")};
+    std::unique_ptr<SerialDevice> device = m_factory(m_identity);
+    if (const DeviceError error = device->open())
+        return error;
+    if (const DeviceError error = device->configure(*m_applied)) {
+        device->close();
+        return error;
+    }
     m_device = std::move(device);
     return {};
 }
@@ -28,12 +79,14 @@ DeviceError PortSession::setup(const ModeInputs& inputs) {
     // A rejected text leaves nothing to apply; the caller closes the port again.
     if (!parsed.settings)
         return {DeviceError::BadSettings, 0, parsed.error};
-    return m_device->configure(*parsed.settings);
+    if (const DeviceError error = m_device->configure(*parsed.settings))
+        return error;
+    m_applied = parsed.settings;
+    return {};
 }
 
 void PortSession::close() {
-    if (m_device) {
-        m_device->close();
-        m_device.reset();
-    }
+    release();
+    m_applied.reset();
+    m_identity.clear();
 }

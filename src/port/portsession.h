@@ -3,6 +3,9 @@
 // PortSession: the one open serial line of the main window. Opens the device for a port text,
 // applies a mode string to it, and closes it again; every failure comes back as a DeviceError
 // for the window to word. At most one device is open at a time.
+// It remembers what it opened by the device's identity (its /dev/serial/by-id name when it has
+// one, else its path), so that after the device went away the same device can be opened again
+// with the same settings, even when it comes back under another /dev name.
 
 #include "port/deviceerror.h"
 #include "port/modestring.h"
@@ -10,13 +13,15 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class PortSession {
 public:
     using DeviceFactory = std::function<std::unique_ptr<SerialDevice>(const QString& path)>;
 
     // `factory` turns a device path into a device; the default gives real devices.
-    explicit PortSession(DeviceFactory factory = {});
+    explicit PortSession(DeviceFactory factory = {},
+                         QString byIdFolder = QStringLiteral("/dev/serial/by-id"));
     ~PortSession();
 
     // Opens the device of `portText` (see devicePathFor); closes any device held before.
@@ -25,6 +30,14 @@ public:
     DeviceError setup(const ModeInputs& inputs);
     // Closes the device if one is held; afterwards none is.
     void close();
+    // Lets go of the device that went away, keeping what reopen() needs.
+    void release();
+    // Opens the device of the same identity again and applies the settings of the last
+    // successful setup() to it.
+    DeviceError reopen();
+
+    // The path reopen() opens: the by-id name of the device opened last, else its path.
+    const QString& identityPath() const { return m_identity; }
 
     // The open device, or null.
     SerialDevice* device() const { return m_device.get(); }
@@ -33,6 +46,9 @@ public:
 
 private:
     DeviceFactory m_factory;
+    QString m_byIdFolder;
     std::unique_ptr<SerialDevice> m_device;
     QString m_lastMode;
+    QString m_identity;
+    std::optional<LineSettings> m_applied;
 };

@@ -1,12 +1,18 @@
 #include "port/linuxserialdevice.h"
+#include "receive/readpane.h"
 #include "support/appformfixture.h"
 #include "support/pseudoterminal.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -34,8 +40,9 @@ protected:
             EXPECT_EQ(box->isEnabled(), !connected) << box->objectName().toStdString();
         EXPECT_EQ(f.EditSend->isEnabled(), connected);
         EXPECT_EQ(f.ButtonSend->isEnabled(), connected);
+        // Just connected: the first display tick is due to show the counters.
         EXPECT_EQ(f.TimerDisplay->isActive(), connected);
-        EXPECT_EQ(f.TimerReadPort->isActive(), connected);
+        EXPECT_EQ(f.ReadPortNotifier != nullptr && f.ReadPortNotifier->isEnabled(), connected);
     }
 
     // Whether the line is free again: another program could open it now.
@@ -258,6 +265,103 @@ TEST_F(PortSessionWindow, AVanishedDeviceLeavesTheWindowConnected) {
     expectConnected(f, true, pty.slavePath());
     f.close(); // closing the window closes the port
     expectConnected(f, false);
+}
+
+// Waits (briefly, tolerantly) for the event loop to deliver what `done` looks for.
+bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+TEST_F(PortSessionWindow, ReadsWhenTheLineHasDataAndTheDisplayTickSleepsWhenIdle) {
+    TAppForm& f = formOn(pty.slavePath());
+    f.ButtonConnect->click();
+    f.TimerDisplayTimer(); // shows the counters of the new connection
+    EXPECT_EQ(f.statusPanel(1)->text(), "Bytes Read: 0");
+    f.TimerDisplayTimer(); // nothing new: the tick stops until something happens
+    EXPECT_FALSE(f.TimerDisplay->isActive());
+
+    pty.write("ping");
+    ASSERT_TRUE(processEventsUntil([&] { return f.BytesReadCount == 4; }));
+    EXPECT_TRUE(f.TimerDisplay->isActive());
+    ASSERT_TRUE(processEventsUntil([&] { return f.Memo1->toPlainText() == "ping"; }));
+    EXPECT_EQ(f.statusPanel(1)->text(), "Bytes Read: 4");
+    ASSERT_TRUE(processEventsUntil([&] { return !f.TimerDisplay->isActive(); }));
+
+    f.EditSend->setPlainText("ab");
+    f.ButtonSend->click();
+    EXPECT_TRUE(f.TimerDisplay->isActive()) << "a send wakes the display tick";
+    ASSERT_TRUE(processEventsUntil([&] { return f.statusPanel(2)->text() == "Bytes Sent: 2"; }));
+}
+
+TEST_F(PortSessionWindow, UnpluggedDeviceIsOpenedAgainWithTheSameSettingsWhenItComesBack) {
+    // A link stands for the device: the same name leads to another line after the "replug".
+    const QString link = tmp.filePath("ttyLINK");
+    ASSERT_TRUE(QFile::link(pty.slavePath(), link));
+    TAppForm& f = formOn(link);
+    f.ComboBox2->setEditText("19200");
+    f.ButtonConnect->click();
+    ASSERT_TRUE(f.PortConnected);
+
+    pty.closeMaster();
+    ASSERT_TRUE(processEventsUntil([&] { return f.DeviceGone; }));
+    EXPECT_TRUE(f.PortConnected);
+    EXPECT_EQ(f.ButtonConnect->text(), "DISCONNECT");
+    EXPECT_EQ(f.PortHandle(), nullptr);
+    EXPECT_EQ(f.ReadPortNotifier, nullptr) << "a hung-up descriptor would wake the window for ever";
+    EXPECT_EQ(f.statusPanel(0)->text(), "Connected: " + link + " (device gone, waiting)");
+    EXPECT_TRUE(f.TimerReconnect->isActive());
+
+    f.EditSend->setPlainText("x");
+    f.ButtonSend->click();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, "Unable to write to " + link);
+
+    f.TimerReconnectTimer(); // still gone: the link leads nowhere that opens
+    EXPECT_TRUE(f.DeviceGone);
+
+    PseudoTerminal replugged;
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(replugged.slavePath(), link));
+    f.TimerReconnectTimer();
+    EXPECT_FALSE(f.DeviceGone);
+    EXPECT_FALSE(f.TimerReconnect->isActive());
+    EXPECT_EQ(f.statusPanel(0)->text(), "Connected: " + link + " (device back at 14:05:00)");
+    EXPECT_EQ(PseudoTerminal::kernelOutSpeed(f.PortHandle()->readDescriptor()), 19200u);
+
+    replugged.write("back");
+    ASSERT_TRUE(processEventsUntil([&] { return f.BytesReadCount == 4; }));
+    f.EditSend->setPlainText("on");
+    f.ButtonSend->click();
+    EXPECT_EQ(replugged.read(2), "on");
+    EXPECT_EQ(messages.shown.size(), 1);
+
+    f.ButtonConnect->click(); // a disconnect ends the waiting too
+    expectConnected(f, false);
+    EXPECT_FALSE(f.TimerReconnect->isActive());
+}
+
+TEST_F(PortSessionWindow, DeviceIsKnownAgainByItsStableNameUnderAnotherPath) {
+    QDir().mkpath(tmp.filePath("by-id"));
+    const QString stable = tmp.filePath("by-id/usb-Maker_Adapter_A1B2-if00-port0");
+    ASSERT_TRUE(QFile::link(pty.slavePath(), stable));
+    TAppForm& f = formOn(pty.slavePath());
+    f.ButtonConnect->click();
+    ASSERT_TRUE(f.PortConnected);
+    EXPECT_EQ(f.portSession().identityPath(), stable);
+
+    pty.closeMaster();
+    ASSERT_TRUE(processEventsUntil([&] { return f.DeviceGone; }));
+    PseudoTerminal replugged; // comes back under another /dev name
+    ASSERT_NE(replugged.slavePath(), pty.slavePath());
+    ASSERT_TRUE(QFile::remove(stable));
+    ASSERT_TRUE(QFile::link(replugged.slavePath(), stable));
+    f.TimerReconnectTimer();
+    ASSERT_FALSE(f.DeviceGone);
+    replugged.write("same device");
+    ASSERT_TRUE(processEventsUntil([&] { return f.BytesReadCount == 11; }));
 }
 
 } // namespace

@@ -40,6 +40,7 @@ AppEnvironment AppFormFixture::environment() {
     env.startProgram = [this](const QString& program) { startedPrograms << program; };
     env.terminate = [this] { ++terminations; };
     env.portList = [this] { return portList; };
+    env.serialByIdFolder = tmp.filePath("by-id"); // the machine's own devices stay out of it
     env.chooseOpenFile = [this] { return chosenFile; };
     env.beep = [this] { ++beeps; };
     env.localeName = localeName;
