@@ -149,8 +149,8 @@ TEST_F(ServicePostTest, ASilentServerFailsAfterTheResponseTimeOut) {
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.error.isEmpty());
         EXPECT_GE(took, 380);
-        EXPECT_LT(took,
-                  5000); // tolerant of a loaded machine; without the time-out it would never end
+        // Tolerant of a loaded machine; without the time-out it would never end.
+        EXPECT_LT(took, 5000);
     }
 }
 
