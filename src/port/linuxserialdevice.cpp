@@ -1,5 +1,6 @@
 #include "port/linuxserialdevice.h"
 
+#include "port/portholders.h"
 #include "port/termiosbuilder.h"
 
 #include <QDeadlineTimer>
@@ -90,9 +91,22 @@ int setModemLines(int fd, unsigned long request, int lines) {
     return ioctl(fd, request, &lines) == 0 ? 0 : errno;
 }
 
+DeviceError inUseByLockFile(const QString& path, const PortHolder& holder) {
+    DeviceError e;
+    e.kind = DeviceError::InUse;
+    e.sysErrno = EBUSY;
+    e.detail = QStringLiteral("%1 is in use by another program: %2 holds the lock file %3")
+                   .arg(path, holder.describe(), holder.lockFile);
+    return e;
+}
+
 } // namespace
 
-LinuxSerialDevice::LinuxSerialDevice(QString path) : m_path(std::move(path)) {}
+LinuxSerialDevice::LinuxSerialDevice(QString path)
+    : LinuxSerialDevice(std::move(path), PortSystemPaths::defaults()) {}
+
+LinuxSerialDevice::LinuxSerialDevice(QString path, PortSystemPaths paths)
+    : m_path(std::move(path)), m_paths(std::move(paths)) {}
 
 LinuxSerialDevice::~LinuxSerialDevice() {
     close();
@@ -101,6 +115,11 @@ LinuxSerialDevice::~LinuxSerialDevice() {
 DeviceError LinuxSerialDevice::open() {
     if (m_fd >= 0)
         return {};
+    // Programs that lock by lock file alone would otherwise share the line with us, each
+    // getting part of what arrives. Checked before opening: the device is not touched then.
+    if (const std::optional<PortHolder> holder = uucpLockHolder(m_path, m_paths))
+        return inUseByLockFile(m_path, *holder);
+
     const QByteArray name = QFile::encodeName(m_path);
     int fd;
     do {
@@ -125,9 +144,19 @@ DeviceError LinuxSerialDevice::open() {
     }
     // flock holds against every program that locks, root included; TIOCEXCL also stops
     // programs that open without locking (but not root).
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return fail(DeviceError::fromErrno(DeviceError::InUse, errno,
-                                           QStringLiteral("Cannot lock ") + m_path));
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        DeviceError e = DeviceError::fromErrno(DeviceError::InUse, err,
+                                               QStringLiteral("Cannot lock ") + m_path);
+        if (err == EWOULDBLOCK) {
+            QStringList names;
+            for (const PortHolder& holder : flockHolders(fd, m_paths))
+                names.append(holder.describe());
+            if (!names.isEmpty())
+                e.detail += QStringLiteral(", ") + names.join(QStringLiteral(", "));
+        }
+        return fail(e);
+    }
     if (ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY)
         return fail(DeviceError::fromErrno(DeviceError::InUse, EBUSY,
                                            QStringLiteral("Cannot lock ") + m_path));
