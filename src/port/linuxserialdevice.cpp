@@ -1,5 +1,6 @@
 #include "port/linuxserialdevice.h"
 
+#include "port/permissionadvice.h"
 #include "port/portholders.h"
 #include "port/termiosbuilder.h"
 
@@ -127,8 +128,16 @@ DeviceError LinuxSerialDevice::open() {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int err = errno;
-        return DeviceError::fromErrno(openErrorKind(err), err,
-                                      QStringLiteral("Cannot open ") + m_path);
+        DeviceError e = DeviceError::fromErrno(openErrorKind(err), err,
+                                               QStringLiteral("Cannot open ") + m_path);
+        // The device's own group and the user's place in it, instead of a general hint.
+        if (e.kind == DeviceError::NoPermission) {
+            const QString advice = permissionAdviceForThisUser(m_path, m_paths);
+            if (!advice.isEmpty())
+                e.detail = QStringLiteral("Cannot open ") + m_path + QStringLiteral(": ") +
+                           qt_error_string(err) + QStringLiteral(". ") + advice;
+        }
+        return e;
     }
 
     auto fail = [fd](DeviceError e) {
