@@ -7,7 +7,7 @@
 // back and checked; DTR/RTS raised on request; modem-line calls that the device does not
 // support (a pseudo-terminal) are ignored. close(): original termios restored, lock released.
 // A live UUCP lock file of another program also makes open() fail as InUse (Brevane reads
-// them, it never writes one).
+// them, it never writes one), and every wait for output to leave the line is bounded.
 
 #include "port/portsystempaths.h"
 #include "port/serialdevice.h"
@@ -55,5 +55,7 @@ private:
 
     bool dsrIsOn() const;
     void drainOutput() const;
+    bool waitBeforeToggledWrite() const;
+    void waitAfterToggledWrite(qint64 written) const;
     void restoreRs485();
 };
