@@ -1,8 +1,10 @@
 #include "port/linuxserialdevice.h"
 
+#include "port/outputdrain.h"
+#include "port/permissionadvice.h"
+#include "port/portholders.h"
 #include "port/termiosbuilder.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 
 #include <algorithm>
@@ -91,9 +93,66 @@ int setModemLines(int fd, unsigned long request, int lines) {
     return ioctl(fd, request, &lines) == 0 ? 0 : errno;
 }
 
+OutputProbe outputProbe(int fd) {
+    OutputProbe probe;
+    probe.queued = [fd] {
+        int queued = 0;
+        return ioctl(fd, TIOCOUTQ, &queued) == 0 ? std::max(queued, 0) : -1;
+    };
+    // Only UART drivers say when their shift register is empty.
+    probe.transmitterEmpty = [fd]() -> std::optional<bool> {
+        int lsr = 0;
+        if (ioctl(fd, TIOCSERGETLSR, &lsr) != 0)
+            return std::nullopt;
+        return (lsr & TIOCSER_TEMT) != 0;
+    };
+    return probe;
+}
+
+// The time of one character as the line is set now (the driver may differ from what was
+// asked, and close() may come before any configure()).
+qint64 characterTime(int fd, const LineSettings& fallback) {
+    termios2 t{};
+    if (ioctl(fd, TCGETS2, &t) != 0) {
+        const int parity = fallback.parity == LineSettings::Parity::None ? 0 : 1;
+        const int stop = fallback.stopBits == LineSettings::StopBits::One ? 1 : 2;
+        return characterMicroseconds(fallback.baud, 1 + fallback.dataBits + parity + stop);
+    }
+    int data = 8;
+    switch (t.c_cflag & CSIZE) {
+    case CS5:
+        data = 5;
+        break;
+    case CS6:
+        data = 6;
+        break;
+    case CS7:
+        data = 7;
+        break;
+    default:
+        break;
+    }
+    // 1.5 stop bits count as 2: this sizes an upper bound.
+    const int bits = 1 + data + ((t.c_cflag & PARENB) ? 1 : 0) + ((t.c_cflag & CSTOPB) ? 2 : 1);
+    return characterMicroseconds(t.c_ospeed, bits);
+}
+
+DeviceError inUseByLockFile(const QString& path, const PortHolder& holder) {
+    DeviceError e;
+    e.kind = DeviceError::InUse;
+    e.sysErrno = EBUSY;
+    e.detail = QStringLiteral("%1 is in use by another program: %2 holds the lock file %3")
+                   .arg(path, holder.describe(), holder.lockFile);
+    return e;
+}
+
 } // namespace
 
-LinuxSerialDevice::LinuxSerialDevice(QString path) : m_path(std::move(path)) {}
+LinuxSerialDevice::LinuxSerialDevice(QString path)
+    : LinuxSerialDevice(std::move(path), PortSystemPaths::defaults()) {}
+
+LinuxSerialDevice::LinuxSerialDevice(QString path, PortSystemPaths paths)
+    : m_path(std::move(path)), m_paths(std::move(paths)) {}
 
 LinuxSerialDevice::~LinuxSerialDevice() {
     close();
@@ -102,6 +161,11 @@ LinuxSerialDevice::~LinuxSerialDevice() {
 DeviceError LinuxSerialDevice::open() {
     if (m_fd >= 0)
         return {};
+    // Programs that lock by lock file alone would otherwise share the line with us, each
+    // getting part of what arrives. Checked before opening: the device is not touched then.
+    if (const std::optional<PortHolder> holder = uucpLockHolder(m_path, m_paths))
+        return inUseByLockFile(m_path, *holder);
+
     const QByteArray name = QFile::encodeName(m_path);
     int fd;
     do {
@@ -109,8 +173,16 @@ DeviceError LinuxSerialDevice::open() {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int err = errno;
-        return DeviceError::fromErrno(openErrorKind(err), err,
-                                      QStringLiteral("Cannot open ") + m_path);
+        DeviceError e = DeviceError::fromErrno(openErrorKind(err), err,
+                                               QStringLiteral("Cannot open ") + m_path);
+        // The device's own group and the user's place in it, instead of a general hint.
+        if (e.kind == DeviceError::NoPermission) {
+            const QString advice = permissionAdviceForThisUser(m_path, m_paths);
+            if (!advice.isEmpty())
+                e.detail = QStringLiteral("Cannot open ") + m_path + QStringLiteral(": ") +
+                           qt_error_string(err) + QStringLiteral(". ") + advice;
+        }
+        return e;
     }
 
     auto fail = [fd](DeviceError e) {
@@ -126,9 +198,19 @@ DeviceError LinuxSerialDevice::open() {
     }
     // flock holds against every program that locks, root included; TIOCEXCL also stops
     // programs that open without locking (but not root).
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return fail(DeviceError::fromErrno(DeviceError::InUse, errno,
-                                           QStringLiteral("Cannot lock ") + m_path));
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        DeviceError e = DeviceError::fromErrno(DeviceError::InUse, err,
+                                               QStringLiteral("Cannot lock ") + m_path);
+        if (err == EWOULDBLOCK) {
+            QStringList names;
+            for (const PortHolder& holder : flockHolders(fd, m_paths))
+                names.append(holder.describe());
+            if (!names.isEmpty())
+                e.detail += QStringLiteral(", ") + names.join(QStringLiteral(", "));
+        }
+        return fail(e);
+    }
     if (ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY)
         return fail(DeviceError::fromErrno(DeviceError::InUse, EBUSY,
                                            QStringLiteral("Cannot lock ") + m_path));
@@ -306,8 +388,13 @@ qint64 LinuxSerialDevice::write(const char* data, qint64 size, DeviceError* erro
     // odsr: while DSR is off nothing goes out, as if the write had timed out.
     if (m_settings.outDsr && !dsrIsOn())
         return 0;
-    if (m_toggleRtsByHand)
+    if (m_toggleRtsByHand) {
         setModemLines(m_fd, TIOCMBIS, TIOCM_RTS);
+        if (!waitBeforeToggledWrite()) {
+            setModemLines(m_fd, TIOCMBIC, TIOCM_RTS);
+            return 0; // the line still holds earlier bytes: as a write time-out would
+        }
+    }
     ssize_t n;
     do {
         n = ::write(m_fd, data, static_cast<size_t>(size));
@@ -315,7 +402,7 @@ qint64 LinuxSerialDevice::write(const char* data, qint64 size, DeviceError* erro
     const int err = errno;
     if (m_toggleRtsByHand) {
         if (n > 0)
-            tcdrain(m_fd);
+            waitAfterToggledWrite(n);
         setModemLines(m_fd, TIOCMBIC, TIOCM_RTS);
     }
     if (n < 0) {
@@ -357,20 +444,29 @@ void LinuxSerialDevice::close() {
 }
 
 // Gives the bytes already accepted time to leave the wire before the port closes, so a
-// DISCONNECT right after a send loses nothing; bounded, since flow control or a vanished
-// device can hold them forever.
+// DISCONNECT right after a send loses nothing. Bounded by what they need, and never more than
+// 2 s: a long queue held by flow control is dropped rather than freezing the window.
 void LinuxSerialDevice::drainOutput() const {
     int queued = 0;
     if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
         return;
-    // Ten bits a byte at the line's rate, plus slack for the driver's own buffers.
-    const qint64 needMs = qint64(queued) * 10 * 1000 / std::max<std::uint32_t>(m_settings.baud, 1);
-    QDeadlineTimer deadline(std::min<qint64>(needMs + 200, 2000));
-    while (!deadline.hasExpired()) {
-        if (ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
-            return;
-        usleep(2000);
-    }
+    constexpr qint64 kCloseCapMs = 2000;
+    waitUntilSent(outputProbe(m_fd), 0, characterTime(m_fd, m_settings), kCloseCapMs);
+}
+
+// rts=tg by hand: bytes of an earlier write whose wait ran out still sit in the queue. They
+// go first, with RTS up; while the line keeps holding them (flow control), nothing is queued
+// behind them, so the queue, and each wait, stays as short as one write.
+bool LinuxSerialDevice::waitBeforeToggledWrite() const {
+    return waitUntilSent(outputProbe(m_fd), 0, characterTime(m_fd, m_settings)) !=
+           DrainResult::TimedOut;
+}
+
+// rts=tg by hand: RTS may drop only once the written bytes have left the wire. tcdrain would
+// wait for that without a time limit under flow control; this gives up after their time on
+// the line plus the slack, leaving what is still queued to go ahead of the next write.
+void LinuxSerialDevice::waitAfterToggledWrite(qint64 written) const {
+    waitUntilSent(outputProbe(m_fd), written, characterTime(m_fd, m_settings));
 }
 
 // True when DSR is on, or when the device has no modem lines to ask (nothing to obey then).

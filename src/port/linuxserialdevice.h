@@ -6,7 +6,10 @@
 // raw mode with the line settings, any baud rate (termios2/BOTHER for non-standard ones), read
 // back and checked; DTR/RTS raised on request; modem-line calls that the device does not
 // support (a pseudo-terminal) are ignored. close(): original termios restored, lock released.
+// A live UUCP lock file of another program also makes open() fail as InUse (Brevane reads
+// them, it never writes one), and every wait for output to leave the line is bounded.
 
+#include "port/portsystempaths.h"
 #include "port/serialdevice.h"
 
 #include <cstdint>
@@ -14,7 +17,10 @@
 
 class LinuxSerialDevice : public SerialDevice {
 public:
+    // `paths`: where lock files, /proc and the group table are read (the process's defaults
+    // unless given).
     explicit LinuxSerialDevice(QString path);
+    LinuxSerialDevice(QString path, PortSystemPaths paths);
     ~LinuxSerialDevice() override;
 
     DeviceError open() override;
@@ -30,6 +36,7 @@ public:
 
 private:
     QString m_path;
+    PortSystemPaths m_paths;
     int m_fd = -1;
     termios m_original{};
     bool m_haveOriginal = false;
@@ -49,5 +56,7 @@ private:
 
     bool dsrIsOn() const;
     void drainOutput() const;
+    bool waitBeforeToggledWrite() const;
+    void waitAfterToggledWrite(qint64 written) const;
     void restoreRs485();
 };

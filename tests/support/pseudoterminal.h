@@ -29,6 +29,8 @@ public:
     bool isValid() const { return m_master >= 0; }
     const QString& slavePath() const { return m_slavePath; }
     int masterFd() const { return m_master; }
+    // The test's own descriptor of the slave, to act on the line from outside.
+    int slaveFd() const { return m_slave; }
     // The line's settings as the program left them, seen from the test's own slave descriptor.
     termios slaveAttributes() const;
     std::uint32_t slaveSpeed() const { return kernelOutSpeed(m_slave); }
