@@ -1,9 +1,9 @@
 // Program entry: the application, the main window, the message loop.
 
-#include "base/appenvironment.h"
 #include "app/qtmessageboxservice.h"
 #include "app/tappform.h"
-#include "port/portnames.h"
+#include "base/appenvironment.h"
+#include "port/serialports.h"
 
 #include <QApplication>
 
@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
 
     QtMessageBoxService messages;
     AppEnvironment env = AppEnvironment::system(messages);
-    env.portList = [] { return presentSerialPorts() + comPortNames(); };
+    env.portList = [] { return portBoxList(scanSerialPorts()); };
+    env.portWatchFolders = serialPortWatchFolders();
     TAppForm form(std::move(env));
     form.FormCreate();
     form.createSendLaterWindow();

@@ -39,9 +39,12 @@ TAppForm::TAppForm(AppEnvironment env, QWidget* parent)
     buildMenus();
     buildTimersAndDialogs();
     connectHandlers();
+    watchPorts();
 
-    // A client area of 734 x 430 below the menu bar, centred on the screen.
-    resize(734, 430 + menuBar()->sizeHint().height());
+    // A client area of 734 x 430 below the menu bar, centred on the screen; wider where the
+    // desktop's font needs more room for the top bar (centred at the size it will have).
+    ensurePolished(); // the style's metrics are part of the minimum size
+    resize(QSize(734, 430 + menuBar()->sizeHint().height()).expandedTo(minimumSizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

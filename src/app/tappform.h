@@ -36,6 +36,7 @@ class QFontDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class PortWatcher;
 class ReadPane;
 class LocaleFormats;
 class TChecker;
@@ -130,6 +131,8 @@ public:
     const LocaleFormats& localeFormats() const { return *m_formats; }
     void BaglantiBasladi(const QString& comPortText);
     void BaglantiBitti();
+    // Reads the port box's list anew (devices came or went); the box's text stays as it is.
+    void refreshPortList();
 
     // Top bar.
     QWidget* Panel1 = nullptr;
@@ -309,6 +312,7 @@ private:
     void applyStoredLineSettings();
     void storeExclusiveTick(QCheckBox* box, const char* key, QCheckBox* other);
     void connectPortHandlers();
+    void watchPorts();
     void connectReceiveHandlers();
     void connectTransmitHandlers();
     void connectAppearanceHandlers();
@@ -342,4 +346,6 @@ private:
     QLabel* m_statusPanels[4] = {};
     std::shared_ptr<TChecker> m_checker; // shared: its incomplete type may die anywhere
     bool m_ending = false; // set once this copy is on its way out: nothing more is written
+    // Tells when devices come or go; null when the list is read only once.
+    PortWatcher* m_portWatcher = nullptr;
 };

@@ -2,9 +2,10 @@
 // initial states. Behaviour lives in tappform.cpp.
 
 #include "app/icons.h"
+#include "app/portbox.h"
 #include "app/singlelinevalidator.h"
 #include "app/tappform.h"
-#include "port/portnames.h"
+#include "port/serialports.h"
 #include "receive/readpane.h"
 
 #include <QActionGroup>
@@ -131,8 +132,11 @@ void TAppForm::buildLayout() {
     Panel1->setFixedHeight(38);
     auto* top = boxLayout<QHBoxLayout>(Panel1, QMargins(6, 3, 6, 3), 4);
     Label1 = named(new QLabel(QStringLiteral("Port"), Panel1), "Label1");
-    ComboBox1 =
-        editableBox("ComboBox1", 70, m_env.portList ? m_env.portList() : comPortNames(), Panel1);
+    ComboBox1 = editableBox("ComboBox1", 0, {}, Panel1); // its width follows from its list
+    preparePortBox(ComboBox1);
+    setPortList(ComboBox1, m_env.portList ? m_env.portList() : portBoxList({}));
+    ComboBox1->setCurrentIndex(0);
+    ComboBox1->setFixedWidth(portBoxWidth(ComboBox1));
     ButtonWand = iconButton("ButtonWand", brevaneIcon("wand", "wand-gray"), 25, Panel1);
     ButtonWand->setToolTip(QStringLiteral("Auto Detect"));
     ButtonWand->setAutoRaise(true);

@@ -6,6 +6,7 @@
 #include "base/messageboxservice.h"
 #include "i18n/translate.h"
 #include "i18n/translationkeys.h"
+#include "port/portnames.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -183,6 +184,9 @@ void TAppForm::showConnectionControls(bool connected, const QString& comPortText
 void TAppForm::ButtonWandClick() {
     bool found = false;
     for (int position = 0; position < ComboBox1->count(); ++position) {
+        // The loopback port always opens, and no device answers on it.
+        if (ComboBox1->itemText(position) == QLatin1String(kLoopbackPort))
+            continue;
         if (!ComOlustur(ComboBox1->itemText(position), false))
             continue;
         found = true;

@@ -4,7 +4,10 @@
 // place so tests can put a window over a temporary folder, a fixed clock and a scripted
 // message service. AppEnvironment::system() gives the real values.
 
+#include "base/serialportinfo.h"
+
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -50,9 +53,13 @@ struct AppEnvironment {
         postToWebHost;
     // Sounds the default beep; unset: the system's.
     std::function<void()> beep;
-    // The port box's list, built once at start: the serial devices present, then COM1..COM99.
-    // system() leaves it unset (the port layer fills it in); unset: COM1..COM99 only.
-    std::function<QStringList()> portList;
+    // The port box's list in its order: the serial devices present, "loop://", COM1..COM99.
+    // Read at start and again whenever a watched folder changes. system() leaves it unset
+    // (the port layer fills it in); unset: "loop://" and COM1..COM99.
+    std::function<QList<SerialPortInfo>()> portList;
+    // Folders whose changes mean devices came or went (udev's /dev and /dev/serial/by-id);
+    // empty: the list is read once.
+    QStringList portWatchFolders;
     // Where the stable names of serial devices live; a device opened through another name is
     // known again by its name here when it comes back after an unplug.
     QString serialByIdFolder = QStringLiteral("/dev/serial/by-id");

@@ -39,7 +39,13 @@ AppEnvironment AppFormFixture::environment() {
     env.messages = &messages;
     env.startProgram = [this](const QString& program) { startedPrograms << program; };
     env.terminate = [this] { ++terminations; };
-    env.portList = [this] { return portList; };
+    env.portList = [this] {
+        QList<SerialPortInfo> list = portDevices;
+        for (const QString& name : portList)
+            list.append(SerialPortInfo{name, QString(), QString()});
+        return list;
+    };
+    env.portWatchFolders = portWatchFolders;
     env.serialByIdFolder = tmp.filePath("by-id"); // the machine's own devices stay out of it
     env.chooseOpenFile = [this] { return chosenFile; };
     env.beep = [this] { ++beeps; };

@@ -29,7 +29,11 @@ protected:
 
     QTemporaryDir tmp;
     QString programFolder, configHome, desktopFolder;
-    QStringList portList; // the port box's list; COM1..COM99 unless a test sets it
+    // The port box's list: the detected devices (none unless a test sets them), then the
+    // names of portList (COM1..COM99 unless a test sets it). Read again on each refresh.
+    QList<SerialPortInfo> portDevices;
+    QStringList portList;
+    QStringList portWatchFolders; // none: the window watches nothing
     // Answers the window's folder chooser (title, accept label, start folder); unset: cancel.
     std::function<QString(const QString&, const QString&, const QString&)> folderChooser;
     QString chosenFile; // what the window's open dialog answers; empty: cancel
