@@ -278,9 +278,11 @@ TEST_F(MainWindow, Layout) {
         int interval;
         bool running;
     };
-    const Timer timers[] = {{"TimerStart", 10, true},       {"TimerReadPort", 10, false},
-                            {"TimerDisplay", 100, false},   {"TimerSendPeriodically", 100, false},
-                            {"TimerSendLater", 1000, true}, {"TimerChecker", 1000, true}};
+    // Reading follows the port's descriptor, so there is no read timer; the reconnect timer
+    // runs only while a connected device is gone.
+    const Timer timers[] = {{"TimerStart", 10, true},        {"TimerDisplay", 100, false},
+                            {"TimerReconnect", 1000, false}, {"TimerSendPeriodically", 100, false},
+                            {"TimerSendLater", 1000, true},  {"TimerChecker", 1000, true}};
     for (const Timer& t : timers) {
         auto* timer = f.findChild<QTimer*>(t.name);
         ASSERT_NE(timer, nullptr) << t.name;
