@@ -5,7 +5,7 @@
 
 #include "base/appenvironment.h"
 #include "base/messageboxservice.h"
-#include "port/portnames.h"
+#include "port/serialports.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -30,6 +30,6 @@ inline AppEnvironment benchEnvironment(const QTemporaryDir& tmp, MessageBoxServi
     env.messages = &messages;
     env.startProgram = [](const QString&) {};
     env.terminate = [] {};
-    env.portList = [] { return comPortNames(); };
+    env.portList = [] { return portBoxList({}); };
     return env;
 }

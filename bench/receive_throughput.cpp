@@ -19,6 +19,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <pty.h>
 #include <sys/resource.h>
 #include <thread>
@@ -28,24 +30,45 @@ namespace {
 
 constexpr qsizetype kTotal = 16 * 1024 * 1024;
 
-void run(bool hex, bool logging) {
+// A pseudo-terminal pair whose slave a started main window is connected to; the descriptors
+// close with it.
+struct ConnectedWindow {
     QTemporaryDir tmp;
     PrintedMessages messages;
-    const AppEnvironment env = benchEnvironment(tmp, messages);
-
     int master = -1, slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        std::perror("openpty");
-        return;
+    std::unique_ptr<TAppForm> form;
+
+    ConnectedWindow() {
+        char name[256] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+            std::perror("openpty");
+            return;
+        }
+        form = std::make_unique<TAppForm>(benchEnvironment(tmp, messages));
+        form->FormCreate();
+        form->show();
+        form->ComboBox1->setEditText(QString::fromLocal8Bit(name));
+        form->ButtonConnect->click();
     }
-    TAppForm form(env);
-    form.FormCreate();
-    form.show();
-    form.ComboBox1->setEditText(QString::fromLocal8Bit(name));
-    form.ButtonConnect->click();
-    if (!form.PortConnected)
+    ~ConnectedWindow() {
+        if (form)
+            form->ComKapa();
+        form.reset();
+        if (master >= 0)
+            ::close(master);
+        if (slave >= 0)
+            ::close(slave);
+    }
+    bool connected() const { return form && form->PortConnected; }
+};
+
+void run(bool hex, bool logging) {
+    ConnectedWindow window;
+    if (!window.connected())
         return;
+    TAppForm& form = *window.form;
+    const int master = window.master;
+    QTemporaryDir& tmp = window.tmp;
     if (hex)
         form.RadioButton2->click();
     if (logging) {
@@ -87,9 +110,6 @@ void run(bool hex, bool logging) {
     std::printf("throughput_%s_bytes_per_s %.0f\n", label, shown / seconds);
     std::printf("lost_%s_bytes %lld\n", label, static_cast<long long>(kTotal - shown));
     std::fflush(stdout);
-    form.ComKapa();
-    ::close(master);
-    ::close(slave);
 }
 
 long voluntarySwitches() {
@@ -100,37 +120,22 @@ long voluntarySwitches() {
 
 // Connected to a pseudo-terminal that sends nothing, the window running its own event loop.
 void idleWakeups(int seconds) {
-    QTemporaryDir tmp;
-    PrintedMessages messages;
-    int master = -1, slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        std::perror("openpty");
-        return;
-    }
-    TAppForm form(benchEnvironment(tmp, messages));
-    form.FormCreate();
-    form.show();
-    form.ComboBox1->setEditText(QString::fromLocal8Bit(name));
-    form.ButtonConnect->click();
-    if (!form.PortConnected)
+    ConnectedWindow window;
+    if (!window.connected())
         return;
     QEventLoop loop;
     long from = 0;
     QElapsedTimer clock;
-    // The first second lets start-up work (the first display ticks, the update check) settle.
-    QTimer::singleShot(1000, [&] {
+    // The first seconds let start-up work (the first display ticks, the update check) settle.
+    QTimer::singleShot(3000, [&] {
         from = voluntarySwitches();
         clock.start();
     });
-    QTimer::singleShot(1000 + seconds * 1000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(3000 + seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
     const double perSecond = (voluntarySwitches() - from) / (clock.elapsed() / 1000.0);
     std::printf("idle_connected_wakeups_per_s %.1f (goal: at most about 1)\n", perSecond);
     std::fflush(stdout);
-    form.ComKapa();
-    ::close(master);
-    ::close(slave);
 }
 
 } // namespace
@@ -139,9 +144,11 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    for (bool hex : {false, true})
-        for (bool logging : {false, true})
-            run(hex, logging);
+    // "idle": only the idle figure.
+    if (argc < 2 || std::strcmp(argv[1], "idle") != 0)
+        for (bool hex : {false, true})
+            for (bool logging : {false, true})
+                run(hex, logging);
     idleWakeups(10);
     return 0;
 }
