@@ -191,6 +191,7 @@ struct ReadPane::Impl {
     bool relayingOut = false;
     QColor textColor = Qt::black;
     QColor background = Qt::white;
+    bool markShown = false;
 
     QScrollBar* bar() const { return q->verticalScrollBar(); }
     int lineCount() const { return int(starts.size()); }
@@ -282,6 +283,49 @@ struct ReadPane::Impl {
     }
 
     void scrollToBottom() { bar()->setValue(bar()->maximum()); }
+
+    bool following() const { return atBottom() && anchor == position && !dragging; }
+
+    void setMark(bool shown) {
+        if (markShown == shown)
+            return;
+        markShown = shown;
+        q->viewport()->update();
+        emit q->newDataMarkChanged(shown);
+    }
+
+    // The mark sits at the bottom middle of the viewport, in the palette's highlight colours so
+    // that it reads on light and dark themes alike whatever colours the pane's text has.
+    QString markText() const { return QStringLiteral("New data below"); }
+
+    QRectF markRect() const {
+        const QFontMetricsF metrics(QGuiApplication::font(), q->viewport());
+        const qreal h = std::ceil(metrics.height() + 6);
+        const qreal w = std::ceil(metrics.horizontalAdvance(markText()) + h + 12);
+        const QRect view = q->viewport()->rect();
+        return QRectF(view.center().x() - w / 2, view.bottom() + 1 - h - 6, w, h);
+    }
+
+    void paintMark(QPainter& painter) const {
+        const QRectF box = markRect();
+        const QPalette& palette = q->palette();
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette.color(QPalette::HighlightedText), 1));
+        painter.setBrush(palette.brush(QPalette::Highlight));
+        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), box.height() / 2,
+                                box.height() / 2);
+        // A small arrow pointing down, drawn rather than taken from a font that may lack it.
+        const qreal a = box.height() * 0.3;
+        const QPointF tip(box.left() + box.height() / 2 + 2, box.center().y() + a / 2);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(palette.color(QPalette::HighlightedText));
+        painter.drawPolygon(QPolygonF{{tip.x() - a, tip.y() - a}, {tip.x() + a, tip.y() - a}, tip});
+        painter.setPen(palette.color(QPalette::HighlightedText));
+        painter.setFont(QGuiApplication::font());
+        painter.drawText(box.adjusted(box.height(), 0, -6, 0), Qt::AlignCenter, markText());
+        painter.restore();
+    }
 
     void noteScroll() {
         if (!relayingOut)
@@ -407,12 +451,18 @@ ReadPane::ReadPane(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_u
 ReadPane::~ReadPane() = default;
 
 void ReadPane::appendText(QStringView text) {
+    if (text.isEmpty())
+        return;
+    const bool follow = d->following();
     d->text.append(text);
     d->wrapTail();
-    d->anchor = d->position = d->text.size();
-    d->dragging = false;
     d->updateScrollRange();
-    d->scrollToBottom();
+    if (follow) {
+        d->anchor = d->position = d->text.size();
+        d->scrollToBottom();
+    } else if (!d->atBottom()) {
+        d->setMark(true);
+    }
     viewport()->update();
 }
 
@@ -424,6 +474,23 @@ void ReadPane::clear() {
     d->topText = 0;
     d->updateScrollRange();
     d->bar()->setValue(0);
+    d->setMark(false);
+    viewport()->update();
+}
+
+bool ReadPane::isFollowing() const {
+    return d->following();
+}
+
+bool ReadPane::isNewDataMarkShown() const {
+    return d->markShown;
+}
+
+void ReadPane::followEnd() {
+    d->anchor = d->position = d->text.size();
+    d->dragging = false;
+    d->scrollToBottom();
+    d->setMark(false);
     viewport()->update();
 }
 
@@ -530,6 +597,8 @@ void ReadPane::paintEvent(QPaintEvent* event) {
     const int toRow = (area.bottom() - kMarginTop) / d->lineHeight;
     for (int row = fromRow; row <= toRow && first + row < d->lineCount(); ++row)
         d->paintLine(painter, first + row, kMarginTop + row * d->lineHeight);
+    if (d->markShown)
+        d->paintMark(painter);
 }
 
 void ReadPane::resizeEvent(QResizeEvent* event) {
@@ -542,6 +611,8 @@ void ReadPane::resizeEvent(QResizeEvent* event) {
     d->updateScrollRange();
     if (bottom)
         d->scrollToBottom();
+    if (d->atBottom())
+        d->setMark(false);
 }
 
 void ReadPane::changeEvent(QEvent* event) {
@@ -562,8 +633,8 @@ void ReadPane::keyPressEvent(QKeyEvent* event) {
         selectAll();
     else if (event == QKeySequence::MoveToStartOfDocument)
         bar->setValue(0);
-    else if (event == QKeySequence::MoveToEndOfDocument)
-        d->scrollToBottom();
+    else if (event == QKeySequence::MoveToEndOfDocument || event->key() == Qt::Key_End)
+        followEnd();
     else if (event->key() == Qt::Key_PageUp)
         bar->triggerAction(QAbstractSlider::SliderPageStepSub);
     else if (event->key() == Qt::Key_PageDown)
@@ -579,6 +650,10 @@ void ReadPane::keyPressEvent(QKeyEvent* event) {
 void ReadPane::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         event->ignore();
+        return;
+    }
+    if (d->markShown && d->markRect().contains(event->position())) {
+        followEnd();
         return;
     }
     const qsizetype pos = d->positionAt(event->position().toPoint());
@@ -626,5 +701,7 @@ void ReadPane::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void ReadPane::scrollContentsBy(int, int) {
     d->noteScroll();
+    if (d->atBottom())
+        d->setMark(false);
     viewport()->update();
 }

@@ -5,6 +5,10 @@
 // just the tail it adds (at spaces where it can, else at the edge) and paints only the lines in
 // view, so a pane holding tens of megabytes updates as fast as an empty one. Its text is
 // exactly the concatenation of every append since the last clear; nothing is added or dropped.
+// While the view is at the end and nothing is selected the pane follows what arrives; once the
+// user scrolls up or selects, new text is added without moving the view or the selection (so
+// older output can be read and copied during a stream) and a mark at the bottom says that
+// there is more below, until the view is back at the end.
 // A line ends at LF, CR LF or a lone CR. A character 0 is drawn as the symbol U+2400 so that it
 // is visible and never hides what follows; the text itself keeps the character 0.
 
@@ -21,14 +25,23 @@ public:
     explicit ReadPane(QWidget* parent = nullptr);
     ~ReadPane() override;
 
-    // Adds `text` at the end; any selection is dropped and the caret and the view go to the end.
+    // Adds `text` at the end. While following, the caret and the view go to the end; otherwise
+    // both stay and the new-data mark shows.
     void appendText(QStringView text);
+    // Empties the pane and follows again.
     void clear();
+
+    // Whether appends move the view to the end: the last line is in view and nothing is selected.
+    bool isFollowing() const;
+    // Whether the "new data below" mark is showing.
+    bool isNewDataMarkShown() const;
+    // Goes to the end and follows again (End, Ctrl+End, or a click on the mark).
+    void followEnd();
 
     QString toPlainText() const;
     qsizetype length() const;
     bool isEmpty() const { return length() == 0; }
-    // The caret: always a text position; after an append it is length().
+    // The caret: always a text position; after an append while following it is length().
     qsizetype cursorPosition() const;
 
     void setSelection(qsizetype anchor, qsizetype position);
@@ -54,6 +67,9 @@ public:
     // The first visual line in view, and whether the last line is in view.
     int firstVisibleLine() const;
     bool isScrolledToBottom() const;
+
+signals:
+    void newDataMarkChanged(bool shown);
 
 protected:
     bool event(QEvent* event) override;

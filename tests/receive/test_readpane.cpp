@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <random>
 #include <utility>
 #include <vector>
@@ -322,24 +323,121 @@ TEST_F(ReadPaneTest, ResizeKeepsTheTextAtTheTopInView) {
     }
 }
 
-TEST_F(ReadPaneTest, AppendDropsTheSelectionAndShowsTheEnd) {
+TEST_F(ReadPaneTest, AppendFollowsAtTheEndAndHoldsTheViewOrSelectionOtherwise) {
     EXPECT_TRUE(pane.isScrolledToBottom());
-    EXPECT_EQ(pane.firstVisibleLine(), 0);
-
+    EXPECT_TRUE(pane.isFollowing());
     for (int i = 0; i < 300; ++i)
         pane.appendText(QString("line %1\r\n").arg(i));
-    EXPECT_TRUE(pane.isScrolledToBottom());
-    EXPECT_GT(pane.firstVisibleLine(), 250);
+    ASSERT_TRUE(pane.isScrolledToBottom());
+    ASSERT_GT(pane.firstVisibleLine(), 250);
 
+    std::vector<bool> markChanges;
+    QObject::connect(&pane, &ReadPane::newDataMarkChanged,
+                     [&markChanges](bool shown) { markChanges.push_back(shown); });
+    const struct {
+        const char* name;
+        int scrollTo; // -1: the bottom
+        std::pair<qsizetype, qsizetype> selection;
+        bool follows;
+    } cases[] = {
+        {"at the end", -1, {0, 0}, true},
+        {"scrolled up", 40, {0, 0}, false},
+        {"scrolled to the top", 0, {0, 0}, false},
+        {"selection held in view at the end", -1, {pane.length() - 20, pane.length() - 5}, false},
+        {"selection held while scrolled up", 100, {700, 3}, false},
+        {"caret placed without a selection", -1, {50, 50}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pane.followEnd();
+        ASSERT_FALSE(pane.isNewDataMarkShown());
+        pane.verticalScrollBar()->setValue(c.scrollTo < 0 ? pane.verticalScrollBar()->maximum()
+                                                          : c.scrollTo);
+        pane.setSelection(c.selection.first, c.selection.second);
+        EXPECT_EQ(pane.isFollowing(), c.follows);
+        const int first = pane.firstVisibleLine();
+        const qsizetype topText = pane.visualLine(first).first;
+        const QString selected = pane.selectedText();
+        markChanges.clear();
+
+        for (int i = 0; i < 40; ++i)
+            pane.appendText(u"41 42 43 44 45 46 47\r\n");
+        if (c.follows) {
+            EXPECT_TRUE(pane.isScrolledToBottom());
+            EXPECT_EQ(pane.cursorPosition(), pane.length());
+            EXPECT_FALSE(pane.hasSelection());
+            EXPECT_FALSE(pane.isNewDataMarkShown());
+            EXPECT_TRUE(markChanges.empty());
+        } else {
+            EXPECT_EQ(pane.firstVisibleLine(), first);
+            EXPECT_EQ(pane.visualLine(first).first, topText);
+            EXPECT_EQ(pane.cursorPosition(), c.selection.second);
+            EXPECT_EQ(pane.selectedText(), selected);
+            EXPECT_TRUE(pane.isNewDataMarkShown());
+            EXPECT_EQ(markChanges, std::vector<bool>{true});
+        }
+    }
+
+    // Ctrl+End and End both follow again; so does scrolling down to the bottom.
+    const struct {
+        const char* name;
+        std::function<void()> back;
+    } returns[] = {
+        {"Ctrl+End", [this] { QTest::keyClick(&pane, Qt::Key_End, Qt::ControlModifier); }},
+        {"End", [this] { QTest::keyClick(&pane, Qt::Key_End); }},
+        {"scroll bar to the bottom",
+         [this] {
+             pane.setSelection(0, 0);
+             pane.verticalScrollBar()->setValue(pane.verticalScrollBar()->maximum());
+         }},
+    };
+    for (const auto& r : returns) {
+        SCOPED_TRACE(r.name);
+        pane.verticalScrollBar()->setValue(10);
+        pane.setSelection(5, 9);
+        pane.appendText(u"more\r\n");
+        ASSERT_TRUE(pane.isNewDataMarkShown());
+        r.back();
+        EXPECT_FALSE(pane.isNewDataMarkShown());
+        EXPECT_TRUE(pane.isFollowing());
+        pane.appendText(u"next\r\n");
+        EXPECT_TRUE(pane.isScrolledToBottom());
+        EXPECT_EQ(pane.cursorPosition(), pane.length());
+    }
+
+    // Clear follows again and hides the mark.
     pane.verticalScrollBar()->setValue(0);
-    pane.setSelection(3, 40);
-    ASSERT_FALSE(pane.isScrolledToBottom());
+    pane.appendText(u"x\r\n");
+    ASSERT_TRUE(pane.isNewDataMarkShown());
+    pane.clear();
+    EXPECT_FALSE(pane.isNewDataMarkShown());
+    EXPECT_TRUE(pane.isFollowing());
+}
 
-    pane.appendText(u"41 42 ");
+TEST_F(ReadPaneTest, TheMarkIsPaintedAndAClickOnItFollowsAgain) {
+    for (int i = 0; i < 100; ++i)
+        pane.appendText(QString("line %1\r\n").arg(i));
+    pane.verticalScrollBar()->setValue(0);
+    const QImage before = pane.viewport()->grab().toImage();
+    pane.appendText(u"new\r\n");
+    ASSERT_TRUE(pane.isNewDataMarkShown());
+    const QImage after = pane.viewport()->grab().toImage();
+    // The view did not move: only the bottom strip, where the mark is, differs.
+    const int h = after.height();
+    EXPECT_EQ(before.copy(0, 0, after.width(), h / 2), after.copy(0, 0, after.width(), h / 2));
+    EXPECT_NE(before.copy(0, h - 20, after.width(), 20), after.copy(0, h - 20, after.width(), 20));
+    const QColor highlight = pane.palette().color(QPalette::Highlight);
+    int highlighted = 0;
+    for (int y = h - 30; y < h; ++y)
+        for (int x = 0; x < after.width(); ++x)
+            highlighted += after.pixelColor(x, y) == highlight;
+    EXPECT_GT(highlighted, 200);
+
+    QTest::mouseClick(pane.viewport(), Qt::LeftButton, {},
+                      QPoint(pane.viewport()->width() / 2, h - 10));
+    EXPECT_FALSE(pane.isNewDataMarkShown());
     EXPECT_TRUE(pane.isScrolledToBottom());
-    EXPECT_FALSE(pane.hasSelection());
-    EXPECT_EQ(pane.cursorPosition(), pane.length());
-    EXPECT_EQ(pane.visualLine(pane.visualLineCount() - 1).first, pane.length() - 6);
+    EXPECT_TRUE(pane.isFollowing());
 }
 
 TEST_F(ReadPaneTest, CopyPutsTheExactSelectionOnTheClipboard) {
