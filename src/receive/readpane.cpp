@@ -23,8 +23,7 @@ constexpr char16_t kLineFeed = u'\n';
 constexpr char16_t kCarriageReturn = u'\r';
 constexpr char16_t kTab = u'\t';
 constexpr char16_t kSpace = u' ';
-// What a character 0 is measured and drawn as: a visible symbol that never ends a string.
-constexpr char16_t kNulSymbol = u'\u2400';
+constexpr char16_t kDelete = 0x7F;
 constexpr int kTabColumns = 8;
 // Room between the text and the viewport's edges.
 constexpr int kMarginX = 4;
@@ -37,6 +36,35 @@ constexpr qsizetype kMaxLineChars = 4096;
 bool isBreak(char16_t c) {
     return c == kLineFeed || c == kCarriageReturn;
 }
+
+// Control characters other than TAB and the line breaks are drawn as a small box holding their
+// short name: fonts draw them as nothing, or as an empty box at best, and no installed font can
+// be relied on for the control pictures (U+2400...) either.
+bool isSymbol(char16_t c) {
+    return (c < 0x20 && c != kTab && !isBreak(c)) || c == kDelete;
+}
+
+QLatin1StringView symbolName(char16_t c) {
+    static constexpr const char* names[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                            "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+                                            "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                            "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    return QLatin1StringView(c == kDelete ? "DEL" : names[c]);
+}
+
+// The font a symbol's name is drawn in: smaller than the text so the box fits in a line.
+QFont symbolFont(const QFont& font) {
+    QFont small = font;
+    if (font.pointSizeF() > 0)
+        small.setPointSizeF(std::max(4.0, font.pointSizeF() * 0.7));
+    else
+        small.setPixelSize(std::max(6, int(font.pixelSize() * 0.7)));
+    return small;
+}
+
+// Room on each side of a symbol's name inside its box, and between the box and its neighbours.
+constexpr qreal kSymbolPadding = 2;
+constexpr qreal kSymbolGap = 1;
 
 bool isWordChar(char16_t c) {
     return c != kSpace && c != kTab && !isBreak(c);
@@ -135,9 +163,14 @@ private:
 // since layout and hit-testing ask for every character they pass.
 class Advances {
 public:
-    explicit Advances(const QFontMetricsF& metrics) : m_metrics(metrics) {
+    Advances(const QFontMetricsF& metrics, const QFontMetricsF& symbolMetrics)
+        : m_metrics(metrics) {
         for (int c = 0; c < 256; ++c)
-            m_latin[size_t(c)] = m_metrics.horizontalAdvance(QChar(c == 0 ? kNulSymbol : c));
+            m_latin[size_t(c)] =
+                isSymbol(char16_t(c))
+                    ? std::ceil(symbolMetrics.horizontalAdvance(symbolName(char16_t(c))) +
+                                2 * (kSymbolPadding + kSymbolGap))
+                    : m_metrics.horizontalAdvance(QChar(c));
         m_latin[kLineFeed] = m_latin[kCarriageReturn] = 0;
         m_tabStop = kTabColumns * m_latin[kSpace];
     }
@@ -172,11 +205,13 @@ private:
 } // namespace
 
 struct ReadPane::Impl {
-    explicit Impl(ReadPane* owner) : q(owner), advances(QFontMetricsF(owner->font())) {}
+    explicit Impl(ReadPane* owner)
+        : q(owner), advances(QFontMetricsF(owner->font()), QFontMetricsF(owner->font())) {}
 
     ReadPane* q;
     TextStore text;
     QFont font;
+    QFont smallFont;
     Advances advances;
     int lineHeight = 1;
     qreal ascent = 0;
@@ -216,8 +251,9 @@ struct ReadPane::Impl {
         // Lines are measured one character at a time, so drawing must not kern or join them.
         font.setKerning(false);
         font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+        smallFont = symbolFont(font);
         const QFontMetricsF metrics(font, q->viewport());
-        advances = Advances(metrics);
+        advances = Advances(metrics, QFontMetricsF(smallFont, q->viewport()));
         lineHeight = std::max(1, int(std::ceil(metrics.lineSpacing())));
         ascent = metrics.ascent();
     }
@@ -387,6 +423,25 @@ struct ReadPane::Impl {
         position = to;
     }
 
+    void paintSymbol(QPainter& painter, const QRectF& cell, char16_t c,
+                     const QColor& colour) const {
+        const QFontMetricsF metrics(smallFont, q->viewport());
+        const qreal h = std::min<qreal>(lineHeight - 2, std::ceil(metrics.height()) + 1);
+        const QRectF box(cell.left() + kSymbolGap, cell.top() + (cell.height() - h) / 2,
+                         cell.width() - 2 * kSymbolGap, h);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor border = colour;
+        border.setAlphaF(0.6f);
+        painter.setPen(QPen(border, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+        painter.setPen(colour);
+        painter.setFont(smallFont);
+        painter.drawText(box, Qt::AlignCenter, symbolName(c));
+        painter.restore();
+    }
+
     void paintLine(QPainter& painter, int line, int top) const {
         const qsizetype start = starts[size_t(line)];
         const qsizetype end = lineEnd(line);
@@ -395,8 +450,8 @@ struct ReadPane::Impl {
         const QPalette& palette = q->palette();
         const qreal baseline = top + ascent;
 
-        // Draws the text in runs that end at a TAB or a selection edge, each at the position
-        // the layout measured, so the picture matches wrapping and hit-testing.
+        // Draws the text in runs that end at a TAB, a symbol or a selection edge, each at the
+        // position the layout measured, so the picture matches wrapping and hit-testing.
         QString run;
         run.reserve(end - start);
         qreal x = kMarginX;
@@ -416,15 +471,22 @@ struct ReadPane::Impl {
         for (qsizetype i = start; i < end; ++i) {
             const char16_t c = text.at(i);
             const bool selected = i >= selFrom && i < selTo;
-            if (selected != runSelected || c == kTab) {
+            const bool symbol = isSymbol(c);
+            if (selected != runSelected || c == kTab || symbol) {
                 flush();
                 runSelected = selected;
             }
             x += advances.of(c, x - kMarginX);
-            if (c == kTab)
+            if (symbol) {
+                const QRectF cell(runX, top, x - runX, lineHeight);
                 flush();
-            else
-                run.append(QChar(c == 0 ? kNulSymbol : c));
+                paintSymbol(painter, cell, c,
+                            selected ? palette.color(QPalette::HighlightedText) : textColor);
+            } else if (c == kTab) {
+                flush();
+            } else {
+                run.append(QChar(c));
+            }
         }
         flush();
         // A selected line break shows as a selected space after the line.
@@ -558,8 +620,15 @@ std::pair<qsizetype, qsizetype> ReadPane::visualLine(int index) const {
 QString ReadPane::displayText(int index) const {
     const auto [start, end] = visualLine(index);
     QString shown = d->text.mid(start, end);
-    shown.replace(QChar(0), QChar(kNulSymbol));
+    for (QChar& c : shown) {
+        if (isSymbol(c.unicode()))
+            c = QChar(c.unicode() == kDelete ? 0x2421 : 0x2400 + c.unicode());
+    }
     return shown;
+}
+
+qreal ReadPane::symbolWidth(QChar c) const {
+    return isSymbol(c.unicode()) ? d->advances.of(c.unicode(), 0) : 0;
 }
 
 qreal ReadPane::wrapWidth() const {

@@ -9,8 +9,9 @@
 // user scrolls up or selects, new text is added without moving the view or the selection (so
 // older output can be read and copied during a stream) and a mark at the bottom says that
 // there is more below, until the view is back at the end.
-// A line ends at LF, CR LF or a lone CR. A character 0 is drawn as the symbol U+2400 so that it
-// is visible and never hides what follows; the text itself keeps the character 0.
+// A line ends at LF, CR LF or a lone CR. The other control characters but TAB (0 to 31, and
+// DEL) are drawn as small boxes holding their short names ("NUL", "ESC"), painted by the pane so
+// that they show whatever the font; the text itself keeps the characters.
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -58,10 +59,13 @@ public:
 
     // The layout, for tests and benchmarks: the visual lines after wrapping at the current
     // width, each as [start, end) offsets into the text (line breaks excluded), and what is
-    // drawn for one of them.
+    // drawn for one of them, with each control drawn as a box given as its control picture
+    // (U+2400 + its code, U+2421 for DEL).
     int visualLineCount() const;
     std::pair<qsizetype, qsizetype> visualLine(int index) const;
     QString displayText(int index) const;
+    // The width a control's box takes in a line; 0 for a character drawn from the font.
+    qreal symbolWidth(QChar c) const;
     // The width in pixels that visual lines are wrapped to.
     qreal wrapWidth() const;
     // The first visual line in view, and whether the last line is in view.

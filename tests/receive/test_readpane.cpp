@@ -25,16 +25,23 @@ using Lines = std::vector<std::pair<qsizetype, qsizetype>>;
 const QChar kNul(0);
 const QChar kNulSymbol(0x2400);
 
-// The advances the pane's rules ask for, measured here independently of the pane.
+bool isControlDrawnAsBox(QChar c) {
+    return (c.unicode() < 0x20 && c != '\t' && c != '\r' && c != '\n') || c.unicode() == 0x7F;
+}
+
+// The advances the pane's rules ask for, measured here independently of the pane, except the
+// width of the controls' boxes, which is the pane's own choice.
 class Measure {
 public:
-    explicit Measure(const QFont& font)
-        : m_metrics(font), m_tabStop(8 * m_metrics.horizontalAdvance(' ')) {}
+    explicit Measure(const ReadPane& pane)
+        : m_pane(pane), m_metrics(pane.font()), m_tabStop(8 * m_metrics.horizontalAdvance(' ')) {}
 
     qreal of(QChar c, qreal x) const {
         if (c == '\t')
             return (std::floor(x / m_tabStop) + 1) * m_tabStop - x;
-        return m_metrics.horizontalAdvance(c == kNul ? kNulSymbol : c);
+        if (isControlDrawnAsBox(c))
+            return m_pane.symbolWidth(c);
+        return m_metrics.horizontalAdvance(c);
     }
 
     qreal width(QStringView text) const {
@@ -45,6 +52,7 @@ public:
     }
 
 private:
+    const ReadPane& m_pane;
     QFontMetricsF m_metrics;
     qreal m_tabStop;
 };
@@ -106,6 +114,7 @@ QString sample(Kind kind, qsizetype length, std::mt19937& rng) {
                               "\r",
                               "\t",
                               QString(kNul),
+                              QString(QChar(0x1B)),
                               QString(QChar(0xE9)),
                               QString(QChar(0x20AC)),
                               QString(QChar(0x4E2D)),
@@ -118,11 +127,11 @@ QString sample(Kind kind, qsizetype length, std::mt19937& rng) {
             break;
         case Kind::Words:
             text += QString(1 + pick(12), QChar('a' + pick(26)));
-            text += pick(6) == 0 ? extras[pick(9)] : QString(" ");
+            text += pick(6) == 0 ? extras[pick(10)] : QString(" ");
             break;
         case Kind::NoSpaces:
             text += QString(1 + pick(300), QChar('A' + pick(26)));
-            text += pick(3) == 0 ? QString(" ") : extras[pick(9)];
+            text += pick(3) == 0 ? QString(" ") : extras[pick(10)];
             break;
         case Kind::Breaks:
             text += QString("\r\n\r\r\n\n\n\r").mid(pick(8), 1 + pick(3));
@@ -141,7 +150,7 @@ protected:
         pane.show();
     }
 
-    Measure measure() const { return Measure(pane.font()); }
+    Measure measure() const { return Measure(pane); }
 
     // A pane of the same size that gets the whole text in one append.
     Lines freshLayout(const QString& text) {
@@ -494,6 +503,78 @@ TEST_F(ReadPaneTest, CharacterZeroIsShownAndDoesNotHideWhatFollows) {
     EXPECT_EQ(pane.displayText(1), "D");
     EXPECT_EQ(pane.toPlainText(), QString::fromLatin1("A\0B\0C\r\nD", 8));
     EXPECT_EQ(pane.length(), 8);
+}
+
+TEST_F(ReadPaneTest, ControlsAreBoxesThatKeepTheirCharacters) {
+    QString controls;
+    for (int c = 0; c < 0x20; ++c)
+        controls += QChar(c);
+    controls += QChar(0x7F);
+    const struct {
+        QChar c;
+        bool box;
+    } cases[] = {{QChar(0), true},     {QChar(1), true},      {QChar(7), true},    {QChar(8), true},
+                 {QChar(0x1B), true},  {QChar(0x1F), true},   {QChar(0x7F), true}, {'\t', false},
+                 {'\r', false},        {'\n', false},         {'A', false},        {' ', false},
+                 {QChar(0x80), false}, {QChar(0x2400), false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.c.unicode()));
+        EXPECT_EQ(pane.symbolWidth(c.c) > 0, c.box);
+    }
+    // A box is wide enough to tell from a letter, and scales with the font.
+    const qreal nul = pane.symbolWidth(kNul);
+    EXPECT_GT(nul, 2 * pane.fontMetrics().horizontalAdvance('M'));
+    QFont bigger = pane.font();
+    bigger.setPointSizeF(bigger.pointSizeF() * 2);
+    pane.setFont(bigger);
+    EXPECT_GT(pane.symbolWidth(kNul), 1.5 * nul);
+
+    pane.appendText(controls);
+    EXPECT_TRUE(pane.toPlainText() == controls);
+    pane.selectAll();
+    EXPECT_TRUE(pane.selectedText() == controls);
+    QString shown;
+    for (int i = 0; i < pane.visualLineCount(); ++i)
+        shown += pane.displayText(i);
+    QString pictures;
+    for (QChar c : controls)
+        if (c != '\t' && c != '\r' && c != '\n')
+            pictures += c.unicode() == 0x7F ? QChar(0x2421) : QChar(0x2400 + c.unicode());
+    pictures.insert(9, '\t');
+    EXPECT_TRUE(shown == pictures) << shown.toStdString();
+}
+
+TEST_F(ReadPaneTest, EachBoxIsDrawnInItsOwnCellAndHitTestsAsOneCharacter) {
+    const QColor background(255, 255, 255);
+    pane.setBackgroundColor(background);
+    pane.appendText(QString::fromLatin1("\0\x1b\x7f\x01", 4));
+    const QImage image = pane.viewport()->grab().toImage();
+    const int lineHeight = pane.fontMetrics().lineSpacing();
+    // Columns [from, to) of the first line that hold anything but the background.
+    const auto inked = [&](qreal from, qreal to) {
+        int count = 0;
+        for (int x = int(std::ceil(from)); x < int(to); ++x)
+            for (int y = 2; y < 2 + lineHeight; ++y)
+                count += image.pixelColor(x, y) != background;
+        return count;
+    };
+    qreal x = 4;
+    for (QChar c : {QChar(0), QChar(0x1B), QChar(0x7F), QChar(1)}) {
+        SCOPED_TRACE(int(c.unicode()));
+        const qreal w = pane.symbolWidth(c);
+        EXPECT_GT(inked(x + 1, x + w - 1), 10) << "the box and its name are drawn";
+        x += w;
+    }
+    EXPECT_EQ(inked(x + 1, image.width() - 40), 0) << "nothing is drawn past the last box";
+
+    // A click on the right half of the second box lands after it; on its left half, before it.
+    const qreal second = 4 + pane.symbolWidth(kNul);
+    const int y = 2 + lineHeight / 2;
+    const qreal w = pane.symbolWidth(QChar(0x1B));
+    QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(int(second + w * 0.8), y));
+    EXPECT_EQ(pane.cursorPosition(), 2);
+    QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(int(second + w * 0.2), y));
+    EXPECT_EQ(pane.cursorPosition(), 1);
 }
 
 TEST_F(ReadPaneTest, PaintsTheChosenColoursAndTheSelection) {
