@@ -1,20 +1,29 @@
 #include "receive/readpane.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHash>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -69,6 +78,86 @@ constexpr qreal kSymbolGap = 1;
 bool isWordChar(char16_t c) {
     return c != kSpace && c != kTab && !isBreak(c);
 }
+
+// Matcher: a needle compared after case folding, with the tables the search needs. Narrow
+// chunks are searched with Horspool's method on their bytes; everything else, and a match that
+// crosses from one chunk into the next, is compared character by character.
+class Matcher {
+public:
+    Matcher(QStringView needle, Qt::CaseSensitivity cs) : m_insensitive(cs == Qt::CaseInsensitive) {
+        for (int c = 0; c < 256; ++c)
+            m_fold[size_t(c)] =
+                m_insensitive ? char16_t(QChar::toCaseFolded(char32_t(c))) : char16_t(c);
+        m_needle.reserve(size_t(needle.size()));
+        for (QChar c : needle)
+            m_needle.push_back(fold(c.unicode()));
+        const qsizetype n = size();
+        m_shift.fill(std::max<qsizetype>(n, 1));
+        if (n == 0)
+            return;
+        // Bytes by what they fold to, so each needle character finds the bytes that match it.
+        QHash<char16_t, QVarLengthArray<uchar, 2>> bytesFor;
+        for (int c = 0; c < 256; ++c)
+            bytesFor[m_fold[size_t(c)]].append(uchar(c));
+        for (qsizetype j = 0; j + 1 < n; ++j) {
+            const auto found = bytesFor.constFind(m_needle[size_t(j)]);
+            if (found != bytesFor.constEnd())
+                for (uchar b : *found)
+                    m_shift[b] = n - 1 - j;
+        }
+    }
+
+    qsizetype size() const { return qsizetype(m_needle.size()); }
+
+    char16_t fold(char16_t c) const {
+        if (c < 256)
+            return m_fold[c];
+        return m_insensitive ? char16_t(QChar::toCaseFolded(char32_t(c))) : c;
+    }
+
+    // The first start in [from, to) of a match lying wholly in `h` (h[to + size() - 2] exists).
+    qsizetype firstIn(const uchar* h, qsizetype from, qsizetype to) const {
+        const qsizetype n = size();
+        const char16_t lastChar = m_needle.back();
+        for (qsizetype i = from; i < to;) {
+            const uchar c = h[i + n - 1];
+            if (m_fold[c] == lastChar) {
+                qsizetype j = n - 2;
+                while (j >= 0 && m_fold[h[i + j]] == m_needle[size_t(j)])
+                    --j;
+                if (j < 0)
+                    return i;
+            }
+            i += m_shift[c];
+        }
+        return -1;
+    }
+
+    qsizetype firstIn(const char16_t* h, qsizetype from, qsizetype to) const {
+        const qsizetype n = size();
+        for (qsizetype i = from; i < to; ++i) {
+            qsizetype j = 0;
+            while (j < n && fold(h[i + j]) == m_needle[size_t(j)])
+                ++j;
+            if (j == n)
+                return i;
+        }
+        return -1;
+    }
+
+    template <class Store> bool matchesAt(const Store& store, qsizetype at) const {
+        for (qsizetype j = 0; j < size(); ++j)
+            if (fold(store.at(at + j)) != m_needle[size_t(j)])
+                return false;
+        return true;
+    }
+
+private:
+    bool m_insensitive;
+    std::array<char16_t, 256> m_fold{};
+    std::array<qsizetype, 256> m_shift{};
+    std::vector<char16_t> m_needle;
+};
 
 // TextStore: the pane's text in fixed-size chunks. A chunk keeps one byte per character while
 // every character in it is below 256 (all that a port delivers in practice) and turns into two
@@ -138,6 +227,68 @@ public:
         return out;
     }
 
+    // Matches are searched chunk by chunk on the stored characters, so a search never copies
+    // the text; starts near a chunk's end are checked across into the next chunk.
+    // The first start in [from, limit) of a match of `m`, or -1.
+    qsizetype indexOf(const Matcher& m, qsizetype from, qsizetype limit) const {
+        const qsizetype n = m.size();
+        if (n == 0)
+            return -1;
+        from = std::max<qsizetype>(from, 0);
+        limit = std::min(limit, m_size - n + 1);
+        while (from < limit) {
+            const Chunk& chunk = m_chunks[size_t(from >> kChunkBits)];
+            const qsizetype chunkStart = from & ~kChunkMask;
+            const qsizetype chunkEnd = std::min(chunkStart + kChunkSize, m_size);
+            // Starts whose match ends inside this chunk, then those whose match runs on.
+            const qsizetype inside = std::min(limit, chunkEnd - n + 1);
+            if (from < inside) {
+                const qsizetype a = from - chunkStart, b = inside - chunkStart;
+                const qsizetype found = chunk.wide ? m.firstIn(chunk.wide.get(), a, b)
+                                                   : m.firstIn(chunk.narrow.get(), a, b);
+                if (found >= 0)
+                    return chunkStart + found;
+                from = inside;
+            }
+            for (const qsizetype end = std::min(limit, chunkEnd); from < end; ++from)
+                if (m.matchesAt(*this, from))
+                    return from;
+        }
+        return -1;
+    }
+
+    // The last start in [from, limit) of a match of `m`, or -1.
+    qsizetype lastIndexOf(const Matcher& m, qsizetype from, qsizetype limit) const {
+        const qsizetype n = m.size();
+        if (n == 0)
+            return -1;
+        from = std::max<qsizetype>(from, 0);
+        limit = std::min(limit, m_size - n + 1);
+        while (limit > from) {
+            const qsizetype chunkStart = std::max(from, (limit - 1) & ~kChunkMask);
+            // Searching forward within one chunk's worth of starts costs at most one chunk.
+            qsizetype last = -1;
+            for (qsizetype p = indexOf(m, chunkStart, limit); p >= 0; p = indexOf(m, p + 1, limit))
+                last = p;
+            if (last >= 0)
+                return last;
+            limit = chunkStart;
+        }
+        return -1;
+    }
+
+    // Counts the matches of `m` starting in [from, size()) that do not overlap each other, from
+    // left to right. `resume` gets where counting must go on once more text is appended.
+    qsizetype countFrom(const Matcher& m, qsizetype from, qsizetype& resume) const {
+        qsizetype count = 0;
+        for (qsizetype p = indexOf(m, from, m_size); p >= 0; p = indexOf(m, from, m_size)) {
+            ++count;
+            from = p + m.size();
+        }
+        resume = std::max(from, m_size - m.size() + 1);
+        return count;
+    }
+
 private:
     static constexpr int kChunkBits = 16;
     static constexpr qsizetype kChunkSize = qsizetype(1) << kChunkBits;
@@ -202,6 +353,76 @@ private:
     mutable QHash<char16_t, qreal> m_other;
 };
 
+// The find bar: docked above the pane's text while open.
+class FindBar : public QWidget {
+public:
+    explicit FindBar(QWidget* parent) : QWidget(parent) {
+        setAutoFillBackground(true);
+        auto* layout = new QHBoxLayout(this);
+        layout->setContentsMargins(4, 2, 4, 2);
+        text = new QLineEdit(this);
+        text->setObjectName("findText");
+        text->setPlaceholderText(QStringLiteral("Find"));
+        text->setClearButtonEnabled(true);
+        // A search longer than this is not typed, and a bound keeps the checks at chunk edges
+        // short.
+        text->setMaxLength(1024);
+        previous = new QToolButton(this);
+        previous->setObjectName("findPrevious");
+        previous->setText(QStringLiteral("Previous"));
+        previous->setToolTip(QStringLiteral("Previous match (Shift+Enter)"));
+        next = new QToolButton(this);
+        next->setObjectName("findNext");
+        next->setText(QStringLiteral("Next"));
+        next->setToolTip(QStringLiteral("Next match (Enter)"));
+        matchCase = new QCheckBox(QStringLiteral("Match case"), this);
+        matchCase->setObjectName("findMatchCase");
+        count = new QLabel(this);
+        count->setObjectName("findCount");
+        close = new QToolButton(this);
+        close->setObjectName("findClose");
+        close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+        close->setToolTip(QStringLiteral("Close (Esc)"));
+        close->setAutoRaise(true);
+        for (QWidget* w : {static_cast<QWidget*>(text), static_cast<QWidget*>(previous),
+                           static_cast<QWidget*>(next), static_cast<QWidget*>(matchCase),
+                           static_cast<QWidget*>(count)})
+            layout->addWidget(w);
+        layout->setStretchFactor(text, 1);
+        layout->addStretch(0);
+        layout->addWidget(close);
+        text->installEventFilter(this);
+    }
+
+    std::function<void(bool forward)> onStep;
+    std::function<void()> onClose;
+    QLineEdit* text;
+    QToolButton* previous;
+    QToolButton* next;
+    QCheckBox* matchCase;
+    QLabel* count;
+    QToolButton* close;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+            return QWidget::eventFilter(watched, event);
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter && key->key() != Qt::Key_Escape)
+            return QWidget::eventFilter(watched, event);
+        // The bar's keys win over any window shortcut on the same keys.
+        event->accept();
+        if (event->type() == QEvent::KeyPress) {
+            if (enter)
+                onStep(!(key->modifiers() & Qt::ShiftModifier));
+            else
+                onClose();
+        }
+        return true;
+    }
+};
+
 } // namespace
 
 struct ReadPane::Impl {
@@ -227,6 +448,18 @@ struct ReadPane::Impl {
     QColor textColor = Qt::black;
     QColor background = Qt::white;
     bool markShown = false;
+
+    // Find: the bar's search while it is open and has text, the match it selected last, and
+    // the number of matches, kept up to date as text arrives by counting on from `countResume`.
+    FindBar* findBar = nullptr;
+    std::optional<Matcher> matcher;
+    qsizetype matchStart = -1;
+    qsizetype matchLength = 0;
+    qsizetype matchIndex = 0;
+    qsizetype matchCount = 0;
+    qsizetype countResume = 0;
+    // The matches in view while painting.
+    std::vector<std::pair<qsizetype, qsizetype>> visibleMatches;
 
     QScrollBar* bar() const { return q->verticalScrollBar(); }
     int lineCount() const { return int(starts.size()); }
@@ -423,6 +656,130 @@ struct ReadPane::Impl {
         position = to;
     }
 
+    bool currentMatchSelected() const {
+        return matchStart >= 0 && anchor == matchStart && position == matchStart + matchLength;
+    }
+
+    qsizetype find(const Matcher& m, qsizetype from, bool forward) const {
+        if (m.size() == 0)
+            return -1;
+        const qsizetype size = text.size();
+        from = std::clamp<qsizetype>(from, 0, size);
+        if (forward) {
+            const qsizetype p = text.indexOf(m, from, size);
+            return p >= 0 ? p : text.indexOf(m, 0, from);
+        }
+        const qsizetype p = text.lastIndexOf(m, 0, from);
+        return p >= 0 ? p : text.lastIndexOf(m, from, size);
+    }
+
+    // The number of matches, counted from the start without overlaps, that begin before `limit`.
+    qsizetype countBefore(qsizetype limit) const {
+        qsizetype count = 0;
+        for (qsizetype p = text.indexOf(*matcher, 0, limit); p >= 0;
+             p = text.indexOf(*matcher, p + matcher->size(), limit))
+            ++count;
+        return count;
+    }
+
+    void updateCountLabel() {
+        if (!findBar)
+            return;
+        QString shown;
+        if (matcher && matchCount == 0)
+            shown = QStringLiteral("No matches");
+        else if (matcher && currentMatchSelected())
+            shown = QStringLiteral("%1 of %2").arg(matchIndex).arg(matchCount);
+        else if (matcher)
+            shown = matchCount == 1 ? QStringLiteral("1 match")
+                                    : QStringLiteral("%1 matches").arg(matchCount);
+        findBar->count->setText(shown);
+    }
+
+    void scrollIntoView(qsizetype pos) {
+        const int line = lineOf(pos);
+        const int first = bar()->value();
+        const int rows = visibleRows();
+        if (line < first || line >= first + rows)
+            bar()->setValue(line - rows / 3);
+    }
+
+    // Selects the match at `p` (none when -1) as the current one, numbered `index`.
+    void selectMatch(qsizetype p, qsizetype index) {
+        matchStart = p;
+        if (p >= 0) {
+            matchLength = matcher->size();
+            matchIndex = index;
+            anchor = p;
+            position = p + matchLength;
+            dragging = false;
+            scrollIntoView(p);
+        }
+        updateCountLabel();
+        q->viewport()->update();
+    }
+
+    // The text or the case setting of the bar changed: counts again and selects the first
+    // match from where the current one (or the selection) starts, so typing on extends it.
+    void restartSearch() {
+        const qsizetype from = currentMatchSelected() ? matchStart : selectionStart();
+        const QString needle = findBar->text->text();
+        matchStart = -1;
+        matchCount = 0;
+        if (needle.isEmpty()) {
+            matcher.reset();
+            updateCountLabel();
+            q->viewport()->update();
+            return;
+        }
+        matcher.emplace(needle,
+                        findBar->matchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        matchCount = text.countFrom(*matcher, 0, countResume);
+        const qsizetype p = find(*matcher, from, true);
+        selectMatch(p, p >= 0 ? countBefore(p) + 1 : 0);
+    }
+
+    void step(bool forward) {
+        if (!matcher)
+            return;
+        const bool current = currentMatchSelected();
+        const qsizetype n = matcher->size();
+        const qsizetype from =
+            forward ? (current ? matchStart + n : selectionEnd()) : selectionStart();
+        const qsizetype p = find(*matcher, from, forward);
+        if (p < 0)
+            return selectMatch(-1, 0);
+        // Stepping on to the next match needs no count from the start.
+        const bool onward = forward && current && p >= matchStart + n;
+        selectMatch(p, onward ? matchIndex + 1 : countBefore(p) + 1);
+    }
+
+    void closeFindBar() {
+        findBar->hide();
+        matcher.reset();
+        q->setViewportMargins(0, 0, 0, 0);
+        q->setFocus();
+        q->viewport()->update();
+    }
+
+    void placeFindBar() {
+        if (!findBar || findBar->isHidden())
+            return;
+        const QRect view = q->viewport()->geometry();
+        const int h = findBar->sizeHint().height();
+        findBar->setGeometry(view.left(), view.top() - h, view.width(), h);
+    }
+
+    void findVisibleMatches(qsizetype from, qsizetype to) {
+        visibleMatches.clear();
+        if (!matcher)
+            return;
+        const qsizetype n = matcher->size();
+        for (qsizetype p = text.indexOf(*matcher, std::max<qsizetype>(0, from - n + 1), to); p >= 0;
+             p = text.indexOf(*matcher, p + n, to))
+            visibleMatches.emplace_back(p, p + n);
+    }
+
     void paintSymbol(QPainter& painter, const QRectF& cell, char16_t c,
                      const QColor& colour) const {
         const QFontMetricsF metrics(smallFont, q->viewport());
@@ -449,6 +806,27 @@ struct ReadPane::Impl {
         const qsizetype selTo = selectionEnd();
         const QPalette& palette = q->palette();
         const qreal baseline = top + ascent;
+        // Matches are marked in a fixed light amber with dark text, unlike the selection and
+        // legible whatever colours the pane has been given.
+        enum Style { Plain, Match, Selected };
+        const QColor matchBackground(255, 214, 90);
+        const QColor matchText(Qt::black);
+        auto match = std::lower_bound(visibleMatches.begin(), visibleMatches.end(), start,
+                                      [](const std::pair<qsizetype, qsizetype>& m, qsizetype pos) {
+                                          return m.second <= pos;
+                                      });
+        const auto styleOf = [&](qsizetype i) {
+            if (i >= selFrom && i < selTo)
+                return Selected;
+            while (match != visibleMatches.end() && match->second <= i)
+                ++match;
+            return match != visibleMatches.end() && match->first <= i ? Match : Plain;
+        };
+        const auto penFor = [&](Style style) {
+            return style == Selected ? palette.color(QPalette::HighlightedText)
+                   : style == Match  ? matchText
+                                     : textColor;
+        };
 
         // Draws the text in runs that end at a TAB, a symbol or a selection edge, each at the
         // position the layout measured, so the picture matches wrapping and hit-testing.
@@ -456,13 +834,15 @@ struct ReadPane::Impl {
         run.reserve(end - start);
         qreal x = kMarginX;
         qreal runX = x;
-        bool runSelected = false;
+        Style runStyle = Plain;
         const auto flush = [&] {
-            if (runSelected)
+            if (runStyle == Selected)
                 painter.fillRect(QRectF(runX, top, x - runX, lineHeight),
                                  palette.brush(QPalette::Highlight));
+            else if (runStyle == Match)
+                painter.fillRect(QRectF(runX, top, x - runX, lineHeight), matchBackground);
             if (!run.isEmpty()) {
-                painter.setPen(runSelected ? palette.color(QPalette::HighlightedText) : textColor);
+                painter.setPen(penFor(runStyle));
                 painter.drawText(QPointF(runX, baseline), run);
                 run.clear();
             }
@@ -470,18 +850,17 @@ struct ReadPane::Impl {
         };
         for (qsizetype i = start; i < end; ++i) {
             const char16_t c = text.at(i);
-            const bool selected = i >= selFrom && i < selTo;
+            const Style style = styleOf(i);
             const bool symbol = isSymbol(c);
-            if (selected != runSelected || c == kTab || symbol) {
+            if (style != runStyle || c == kTab || symbol) {
                 flush();
-                runSelected = selected;
+                runStyle = style;
             }
             x += advances.of(c, x - kMarginX);
             if (symbol) {
                 const QRectF cell(runX, top, x - runX, lineHeight);
                 flush();
-                paintSymbol(painter, cell, c,
-                            selected ? palette.color(QPalette::HighlightedText) : textColor);
+                paintSymbol(painter, cell, c, penFor(style));
             } else if (c == kTab) {
                 flush();
             } else {
@@ -525,6 +904,10 @@ void ReadPane::appendText(QStringView text) {
     } else if (!d->atBottom()) {
         d->setMark(true);
     }
+    if (d->matcher) {
+        d->matchCount += d->text.countFrom(*d->matcher, d->countResume, d->countResume);
+        d->updateCountLabel();
+    }
     viewport()->update();
 }
 
@@ -537,7 +920,51 @@ void ReadPane::clear() {
     d->updateScrollRange();
     d->bar()->setValue(0);
     d->setMark(false);
+    d->matchStart = -1;
+    d->matchCount = 0;
+    d->countResume = 0;
+    d->updateCountLabel();
     viewport()->update();
+}
+
+qsizetype ReadPane::find(const QString& needle, qsizetype from, bool forward,
+                         Qt::CaseSensitivity cs) const {
+    return d->find(Matcher(needle, cs), from, forward);
+}
+
+qsizetype ReadPane::countMatches(const QString& needle, Qt::CaseSensitivity cs) const {
+    const Matcher m(needle, cs);
+    if (m.size() == 0)
+        return 0;
+    qsizetype resume = 0;
+    return d->text.countFrom(m, 0, resume);
+}
+
+void ReadPane::showFindBar() {
+    if (!d->findBar) {
+        d->findBar = new FindBar(this);
+        FindBar* bar = d->findBar;
+        bar->onStep = [this](bool forward) { d->step(forward); };
+        bar->onClose = [this] { d->closeFindBar(); };
+        connect(bar->text, &QLineEdit::textChanged, this, [this] { d->restartSearch(); });
+        connect(bar->matchCase, &QCheckBox::toggled, this, [this] { d->restartSearch(); });
+        connect(bar->next, &QToolButton::clicked, this, [this] { d->step(true); });
+        connect(bar->previous, &QToolButton::clicked, this, [this] { d->step(false); });
+        connect(bar->close, &QToolButton::clicked, this, [this] { d->closeFindBar(); });
+    }
+    if (d->findBar->isHidden()) {
+        d->findBar->show();
+        setViewportMargins(0, d->findBar->sizeHint().height(), 0, 0);
+        d->placeFindBar();
+        if (!d->findBar->text->text().isEmpty())
+            d->restartSearch();
+    }
+    d->findBar->text->setFocus();
+    d->findBar->text->selectAll();
+}
+
+bool ReadPane::isFindBarVisible() const {
+    return d->findBar && !d->findBar->isHidden();
 }
 
 bool ReadPane::isFollowing() const {
@@ -648,7 +1075,8 @@ bool ReadPane::event(QEvent* event) {
     // uses the same keys.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key == QKeySequence::Copy || key == QKeySequence::SelectAll) {
+        if (key == QKeySequence::Copy || key == QKeySequence::SelectAll ||
+            key == QKeySequence::Find || (key->key() == Qt::Key_Escape && isFindBarVisible())) {
             event->accept();
             return true;
         }
@@ -664,6 +1092,11 @@ void ReadPane::paintEvent(QPaintEvent* event) {
     const int first = d->bar()->value();
     const int fromRow = std::max(0, (area.top() - kMarginTop) / d->lineHeight);
     const int toRow = (area.bottom() - kMarginTop) / d->lineHeight;
+    d->visibleMatches.clear();
+    if (d->matcher) {
+        const int last = std::min(d->lineCount() - 1, first + toRow);
+        d->findVisibleMatches(d->starts[size_t(std::min(first + fromRow, last))], d->lineEnd(last));
+    }
     for (int row = fromRow; row <= toRow && first + row < d->lineCount(); ++row)
         d->paintLine(painter, first + row, kMarginTop + row * d->lineHeight);
     if (d->markShown)
@@ -672,6 +1105,7 @@ void ReadPane::paintEvent(QPaintEvent* event) {
 
 void ReadPane::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    d->placeFindBar();
     if (d->currentWrapWidth() != d->wrapWidth) {
         d->relayout();
         return;
@@ -698,6 +1132,12 @@ void ReadPane::keyPressEvent(QKeyEvent* event) {
     QScrollBar* bar = d->bar();
     if (event == QKeySequence::Copy)
         copy();
+    else if (event == QKeySequence::Find)
+        showFindBar();
+    else if (event == QKeySequence::FindNext || event == QKeySequence::FindPrevious)
+        d->step(event == QKeySequence::FindNext);
+    else if (event->key() == Qt::Key_Escape && isFindBarVisible())
+        d->closeFindBar();
     else if (event == QKeySequence::SelectAll)
         selectAll();
     else if (event == QKeySequence::MoveToStartOfDocument)

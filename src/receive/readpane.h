@@ -57,6 +57,17 @@ public:
     void setBackgroundColor(const QColor& color);
     QColor backgroundColor() const;
 
+    // Find. The next match of `needle` starting at or after `from` (forward) or before it,
+    // going round the end of the text; -1 when there is none.
+    qsizetype find(const QString& needle, qsizetype from, bool forward,
+                   Qt::CaseSensitivity cs) const;
+    // The matches from the start of the text that do not overlap.
+    qsizetype countMatches(const QString& needle, Qt::CaseSensitivity cs) const;
+    // The bar above the text (Ctrl+F): Enter and Shift+Enter step through the matches, which
+    // are marked in view; the current one is selected, which holds the view. Esc closes it.
+    void showFindBar();
+    bool isFindBarVisible() const;
+
     // The layout, for tests and benchmarks: the visual lines after wrapping at the current
     // width, each as [start, end) offsets into the text (line breaks excluded), and what is
     // drawn for one of them, with each control drawn as a box given as its control picture

@@ -3,9 +3,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -714,3 +717,203 @@ TEST(ReadPaneShortcuts, CopyKeyCopiesTheSelectionEvenWhenTheWindowHasACopyAction
 }
 
 } // namespace
+
+namespace {
+
+// What find() must answer, from QString's own search.
+qsizetype referenceFind(const QString& text, const QString& needle, qsizetype from, bool forward,
+                        Qt::CaseSensitivity cs) {
+    if (forward) {
+        const qsizetype p = text.indexOf(needle, from, cs);
+        return p >= 0 ? p : text.indexOf(needle, 0, cs);
+    }
+    const qsizetype p = from > 0 ? text.lastIndexOf(needle, from - 1, cs) : -1;
+    return p >= 0 ? p : text.lastIndexOf(needle, -1, cs);
+}
+
+qsizetype referenceCount(const QString& text, const QString& needle, Qt::CaseSensitivity cs) {
+    qsizetype count = 0;
+    for (qsizetype p = text.indexOf(needle, 0, cs); p >= 0;
+         p = text.indexOf(needle, p + needle.size(), cs))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST_F(ReadPaneTest, FindAgreesWithAPlainSearchAcrossChunksWrapsAndCase) {
+    // Three store chunks (64 Ki characters each) of a small alphabet, so that matches cross
+    // the chunk edges and line breaks; one chunk holds characters above 255.
+    const QString alphabet = QString("aAbB\r\n ") + QChar(0xE9) + QChar(0xC9) + QChar(0xFF);
+    std::uniform_int_distribution<int> letter(0, int(alphabet.size()) - 1);
+    QString text;
+    for (int i = 0; i < 3 * 65536 + 500; ++i) {
+        text += alphabet[letter(rng)];
+        if (i == 70000)
+            text += QChar(0x178); // folds to U+00FF
+    }
+    // A match laid across the first chunk edge and a line break.
+    text.replace(65536 - 3, 8, "zq\r\nzq\r\n");
+    appendInChunks(pane, text, rng, 5000);
+    ASSERT_TRUE(pane.toPlainText() == text);
+
+    std::uniform_int_distribution<qsizetype> pos(0, text.size());
+    std::uniform_int_distribution<int> length(1, 5);
+    for (int round = 0; round < 300; ++round) {
+        QString needle;
+        if (round % 10 == 0)
+            needle = "zq\r\nz";
+        else if (round % 10 == 1)
+            needle = "missing";
+        else
+            for (int n = length(rng); n > 0; --n)
+                needle += alphabet[letter(rng)];
+        const qsizetype from = round % 7 == 0 ? 65536 - 2 : pos(rng);
+        const auto cs = round % 2 ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        for (bool forward : {true, false})
+            ASSERT_EQ(pane.find(needle, from, forward, cs),
+                      referenceFind(text, needle, from, forward, cs))
+                << round << " forward " << forward << " from " << from;
+        if (round % 15 == 0)
+            ASSERT_EQ(pane.countMatches(needle, cs), referenceCount(text, needle, cs)) << round;
+    }
+    EXPECT_EQ(pane.find("zq\r\nzq", 0, true, Qt::CaseSensitive), 65536 - 3);
+    EXPECT_EQ(pane.find("", 0, true, Qt::CaseSensitive), -1);
+    EXPECT_EQ(pane.countMatches("", Qt::CaseSensitive), 0);
+}
+
+TEST_F(ReadPaneTest, FindCaseTableAndWrapRound) {
+    const struct {
+        QString text, needle;
+        qsizetype sensitive, insensitive; // matches counted each way
+    } cases[] = {
+        {"abc ABC aBc", "abc", 1, 3},
+        {QString("caf") + QChar(0xE9) + " CAF" + QChar(0xC9), QString("caf") + QChar(0xC9), 0, 2},
+        {QString(QChar(0xFF)) + QChar(0x178), QString(QChar(0x178)), 1, 2},
+        {"Stra" + QString(QChar(0xDF)) + "e STRASSE", "strasse", 0, 1},
+        {QString::fromLatin1("\0\0\0\0", 4), QString::fromLatin1("\0\0", 2), 2, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        pane.clear();
+        pane.appendText(c.text);
+        EXPECT_EQ(pane.countMatches(c.needle, Qt::CaseSensitive), c.sensitive);
+        EXPECT_EQ(pane.countMatches(c.needle, Qt::CaseInsensitive), c.insensitive);
+    }
+
+    pane.clear();
+    pane.appendText(u"x ab y ab z");
+    const struct {
+        qsizetype from;
+        bool forward;
+        qsizetype found;
+    } steps[] = {{0, true, 2},  {3, true, 7},  {8, true, 2},  {11, true, 2},
+                 {7, false, 2}, {2, false, 7}, {0, false, 7}, {11, false, 7}};
+    for (const auto& s : steps)
+        EXPECT_EQ(pane.find("ab", s.from, s.forward, Qt::CaseSensitive), s.found)
+            << s.from << " " << s.forward;
+    EXPECT_EQ(pane.find("abc", 0, true, Qt::CaseSensitive), -1);
+}
+
+class ReadPaneFindBarTest : public ReadPaneTest {
+protected:
+    QLineEdit* findText() const { return pane.findChild<QLineEdit*>("findText"); }
+    QString countText() const { return pane.findChild<QLabel*>("findCount")->text(); }
+};
+
+TEST_F(ReadPaneFindBarTest, StepsThroughMatchesAndHoldsTheView) {
+    QString text;
+    for (int i = 0; i < 400; ++i)
+        text +=
+            i % 100 == 50 ? QString("line %1 Marker\r\n").arg(i) : QString("line %1\r\n").arg(i);
+    pane.appendText(text);
+    ASSERT_TRUE(pane.isFollowing());
+    EXPECT_FALSE(pane.isFindBarVisible());
+    QTest::keyClick(&pane, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(pane.isFindBarVisible());
+    ASSERT_NE(findText(), nullptr);
+
+    pane.setSelection(0, 0);
+    QTest::keyClicks(findText(), "marker");
+    EXPECT_EQ(countText(), "1 of 4");
+    const qsizetype first = text.indexOf("Marker");
+    EXPECT_EQ(pane.selectedText(), "Marker");
+    EXPECT_EQ(pane.cursorPosition(), first + 6);
+    const int line = pane.firstVisibleLine();
+    EXPECT_LE(pane.visualLine(line).first, first);
+    EXPECT_FALSE(pane.isFollowing());
+
+    // Appends neither move the view off the match nor drop it; the count follows the text.
+    pane.appendText(u"late Marker\r\n");
+    EXPECT_EQ(pane.firstVisibleLine(), line);
+    EXPECT_EQ(pane.selectedText(), "Marker");
+    EXPECT_EQ(countText(), "1 of 5");
+
+    const struct {
+        Qt::KeyboardModifiers modifiers;
+        const char* count;
+    } steps[] = {{{}, "2 of 5"},
+                 {{}, "3 of 5"},
+                 {Qt::ShiftModifier, "2 of 5"},
+                 {Qt::ShiftModifier, "1 of 5"},
+                 {Qt::ShiftModifier, "5 of 5"},
+                 {{}, "1 of 5"}};
+    for (const auto& s : steps) {
+        QTest::keyClick(findText(), Qt::Key_Return, s.modifiers);
+        EXPECT_EQ(countText(), s.count);
+        EXPECT_EQ(pane.selectedText(), "Marker");
+        const int shown = pane.firstVisibleLine();
+        EXPECT_GE(pane.cursorPosition(), pane.visualLine(shown).first) << s.count;
+    }
+
+    // Case sensitivity and no matches.
+    pane.findChild<QCheckBox*>("findMatchCase")->setChecked(true);
+    EXPECT_EQ(countText(), "No matches");
+    pane.findChild<QCheckBox*>("findMatchCase")->setChecked(false);
+    EXPECT_EQ(countText(), "1 of 5");
+
+    // Esc closes the bar and gives the focus back to the pane; the match stays selected.
+    pane.activateWindow();
+    findText()->setFocus();
+    QTest::keyClick(findText(), Qt::Key_Escape);
+    EXPECT_FALSE(pane.isFindBarVisible());
+    EXPECT_TRUE(pane.hasFocus() || QApplication::focusWidget() == nullptr);
+    EXPECT_EQ(pane.selectedText(), "Marker");
+
+    // Reopening searches again with the same text.
+    pane.showFindBar();
+    EXPECT_TRUE(pane.isFindBarVisible());
+    EXPECT_EQ(countText(), "1 of 5");
+}
+
+TEST_F(ReadPaneFindBarTest, MatchesAreMarkedInViewWithoutChangingTheText) {
+    const QString text = "41 42 43\r\n42 42 41\r\nend";
+    pane.appendText(text);
+    const QColor amber(255, 214, 90);
+    const auto amberPixels = [this, &amber] {
+        const QImage image = pane.viewport()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y) == amber;
+        return count;
+    };
+    EXPECT_EQ(amberPixels(), 0);
+    pane.showFindBar();
+    findText()->setText("42");
+    EXPECT_EQ(countText(), "1 of 3");
+    const int marked = amberPixels();
+    EXPECT_GT(marked, 20) << "the other two matches are marked";
+    // The current match is the selection, painted in the selection's colour.
+    const QImage image = pane.viewport()->grab().toImage();
+    int selected = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            selected += image.pixelColor(x, y) == pane.palette().color(QPalette::Highlight);
+    EXPECT_GT(selected, 10);
+    EXPECT_TRUE(pane.toPlainText() == text);
+
+    QTest::keyClick(findText(), Qt::Key_Escape);
+    EXPECT_EQ(amberPixels(), 0) << "closing the bar removes the marks";
+    EXPECT_TRUE(pane.toPlainText() == text);
+}
