@@ -1,8 +1,8 @@
 // Read pane display cost: the time of one display tick (append 4 KiB of HEX rendering, then
 // repaint) when the pane already holds 1, 16 and 64 MiB of characters, the ratio of the 64 MiB
 // figure to the 1 MiB one, the pane's memory per character and the process's peak memory at
-// 64 MiB, and the same tick on a stock QPlainTextEdit holding 1 MiB for comparison. Prints one
-// figure per line as "name value".
+// 64 MiB, the time to find (and to count) a string at 64 MiB, and the same tick on a stock
+// QPlainTextEdit holding 1 MiB for comparison. Prints one figure per line as "name value".
 
 #include "receive/readpane.h"
 
@@ -113,6 +113,29 @@ int main(int argc, char** argv) {
     const long rss = statusKiB("VmRSS");
     print("pane_bytes_per_char_at_64MiB", double(rss - rssBefore) * 1024.0 / double(pane.length()));
     print("peak_memory_MiB_at_64MiB", double(statusKiB("VmHWM")) / 1024.0);
+
+    // Searching the whole text: a string that is not there, so every character is looked at,
+    // matching case and not; then counting a string that occurs about every 4 KiB.
+    const auto timeMs = [](const std::function<void()>& work) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        return double(timer.nsecsElapsed()) / 1e6;
+    };
+    qsizetype found = 0;
+    const double findMs = timeMs(
+        [&] { found += pane.find(QStringLiteral("DE AD BE EF 00"), 0, true, Qt::CaseSensitive); });
+    std::printf("find_64MiB_ms %.3f (goal: under 200)\n", findMs);
+    const double findNoCaseMs = timeMs([&] {
+        found += pane.find(QStringLiteral("de ad be ef 00"), 0, true, Qt::CaseInsensitive);
+    });
+    std::printf("find_64MiB_ignoring_case_ms %.3f (goal: under 200)\n", findNoCaseMs);
+    const double countMs =
+        timeMs([&] { found += pane.countMatches(QStringLiteral("41 42 "), Qt::CaseInsensitive); });
+    std::printf("count_64MiB_ms %.3f (goal: under 200)\n", countMs);
+    std::fflush(stdout);
+    if (found == -42)
+        std::printf("unreachable\n");
 
     // A resize re-wraps everything: what a width change costs at 64 MiB.
     QElapsedTimer rewrap;

@@ -382,6 +382,8 @@ public:
         close = new QToolButton(this);
         close->setObjectName("findClose");
         close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+        if (close->icon().isNull()) // some styles have no such icon
+            close->setText(QString(QChar(0xD7)));
         close->setToolTip(QStringLiteral("Close (Esc)"));
         close->setAutoRaise(true);
         for (QWidget* w : {static_cast<QWidget*>(text), static_cast<QWidget*>(previous),
