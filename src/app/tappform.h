@@ -177,6 +177,7 @@ public:
           *Help1 = nullptr;
     QAction *Clear1 = nullptr, *Save1 = nullptr, *N2 = nullptr, *Exit1 = nullptr;
     QAction* Copy1 = nullptr;
+    QAction* Find1 = nullptr;
     QAction *ChangeBackgroundColor1 = nullptr, *ChangeFont1 = nullptr, *N4 = nullptr;
     QMenu* Advanced1 = nullptr;
     QMenu *O1 = nullptr, *XON1 = nullptr, *ODSR1 = nullptr, *OCTS1 = nullptr, *DTR1 = nullptr,

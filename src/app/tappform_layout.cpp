@@ -326,6 +326,10 @@ void TAppForm::buildMenus() {
 
     Edit1 = named(bar->addMenu(QStringLiteral("Edit")), "Edit1");
     Copy1 = item(Edit1, "Copy1", QStringLiteral("Copy to Clipboard"), "Item2");
+    // Searches everything received since the last Clear, in a bar over the read pane.
+    Find1 = item(Edit1, "Find1", QStringLiteral("Find..."));
+    Find1->setShortcut(QKeySequence::Find);
+    connect(Find1, &QAction::triggered, this, [this] { Memo1->showFindBar(); });
 
     Options1 = named(bar->addMenu(QStringLiteral("Options")), "Options1");
     ChangeBackgroundColor1 = item(Options1, "ChangeBackgroundColor1",

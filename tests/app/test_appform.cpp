@@ -324,6 +324,7 @@ TEST_F(MainWindow, Menus) {
         "File1 > N2 -",
         "File1 > Exit1 Exit icon",
         "Edit1 > Copy1 Copy to Clipboard icon",
+        "Edit1 > Find1 Find... Ctrl+F",
         "Options1 > ChangeBackgroundColor1 Change Background Color... icon",
         "Options1 > ChangeFont1 Change Font... icon",
         "Options1 > N4 -",

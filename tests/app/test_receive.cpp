@@ -4,6 +4,7 @@
 #include "support/appformfixture.h"
 #include "support/pseudoterminal.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -56,6 +57,13 @@ protected:
     PseudoTerminal pty;
     QString logDir = tmp.filePath("logs");
 };
+
+TEST_F(ReceiveWindow, EditFindOpensTheFindBarOverThePane) {
+    EXPECT_FALSE(form->Memo1->isFindBarVisible());
+    EXPECT_EQ(form->Find1->shortcut(), QKeySequence(QKeySequence::Find));
+    form->Find1->trigger();
+    EXPECT_TRUE(form->Memo1->isFindBarVisible());
+}
 
 TEST_F(ReceiveWindow, HexViewShowsAndLogsEachByte) {
     startLogging();

@@ -774,8 +774,9 @@ TEST_F(ReadPaneTest, FindAgreesWithAPlainSearchAcrossChunksWrapsAndCase) {
             ASSERT_EQ(pane.find(needle, from, forward, cs),
                       referenceFind(text, needle, from, forward, cs))
                 << round << " forward " << forward << " from " << from;
-        if (round % 15 == 0)
+        if (round % 15 == 0) {
             ASSERT_EQ(pane.countMatches(needle, cs), referenceCount(text, needle, cs)) << round;
+        }
     }
     EXPECT_EQ(pane.find("zq\r\nzq", 0, true, Qt::CaseSensitive), 65536 - 3);
     EXPECT_EQ(pane.find("", 0, true, Qt::CaseSensitive), -1);
