@@ -2,6 +2,8 @@
 
 #include "receive/bytecodecs.h"
 
+#include <utility>
+
 namespace {
 
 bool isBreak(QChar c) {
@@ -28,7 +30,7 @@ QString ReceiveStamper::stamp(const QDateTime& readTime) {
 }
 
 void ReceiveStamper::clear() {
-    m_last = QChar();
+    m_empty = true;
     m_view.reset();
     m_lastRead.reset();
 }
@@ -36,18 +38,10 @@ void ReceiveStamper::clear() {
 void ReceiveStamper::shownUnstamped(QStringView shown) {
     if (shown.isEmpty())
         return;
+    m_empty = false;
     m_last = shown.back();
     m_view.reset();
     m_lastRead.reset();
-}
-
-// A break before text that must start a line, unless the pane is empty or already at a line's
-// start.
-void ReceiveStamper::startLine(QString& out) {
-    if (!m_last.isNull() && !isBreak(m_last)) {
-        out += QLatin1String("\r\n");
-        m_last = u'\n';
-    }
 }
 
 QString ReceiveStamper::render(const QDateTime& readTime, QStringView chunk, View view) {
@@ -64,12 +58,18 @@ void ReceiveStamper::render(QString& out, const QDateTime& readTime, QStringView
         !m_lastRead || readTime < *m_lastRead || m_lastRead->msecsTo(readTime) > kQuietGapMs;
     m_view = view;
     m_lastRead = readTime;
+    const bool wasEmpty = std::exchange(m_empty, false);
+    // Text that must start a line gets a break first, unless the pane is empty or already at a
+    // line's start.
+    const bool newLine = fresh || (view != View::Ascii && quietBefore);
+    if (newLine && !wasEmpty && !isBreak(m_last)) {
+        out += QLatin1String("\r\n");
+        m_last = u'\n';
+    }
 
     if (view != View::Ascii) {
-        if (fresh || quietBefore) {
-            startLine(out);
+        if (newLine)
             out += stamp(readTime);
-        }
         switch (view) {
         case View::Hex:
             out += HexLine(chunk);
@@ -88,15 +88,14 @@ void ReceiveStamper::render(QString& out, const QDateTime& readTime, QStringView
         return;
     }
 
-    if (fresh)
-        startLine(out);
-    QString lineStamp; // made once a line starts in this piece
-
+    QString lineStamp;    // made once a line starts in this piece
     qsizetype copied = 0; // chunk[copied, i) is still to be appended
     for (qsizetype i = 0; i < chunk.size(); ++i) {
         const QChar c = chunk[i];
         // A CR followed by LF is one break: the line starts after the LF.
-        if (m_last.isNull() || m_last == u'\n' || (m_last == u'\r' && c != u'\n')) {
+        const bool lineStart =
+            (i == 0 && wasEmpty) || m_last == u'\n' || (m_last == u'\r' && c != u'\n');
+        if (lineStart) {
             out += chunk.sliced(copied, i - copied);
             if (lineStamp.isEmpty())
                 lineStamp = stamp(readTime);

@@ -46,9 +46,9 @@ public:
     void shownUnstamped(QStringView shown);
 
 private:
-    void startLine(QString& out);
-
-    // The last character the pane shows; null while it is empty.
+    // The last character the pane shows, when it shows any (a character 0 is data like any
+    // other, so it cannot mark an empty pane).
+    bool m_empty = true;
     QChar m_last;
     // The view of the last stamped piece; none after clear() or unstamped text, so that the
     // next piece starts afresh.

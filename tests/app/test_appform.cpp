@@ -326,6 +326,7 @@ TEST_F(MainWindow, Menus) {
         "Edit1 > Copy1 Copy to Clipboard icon",
         "Options1 > ChangeBackgroundColor1 Change Background Color... icon",
         "Options1 > ChangeFont1 Change Font... icon",
+        "Options1 > Timestamps1 Timestamps",
         "Options1 > N4 -",
         "Options1 > Advanced1Item Advanced",
         "Options1 >   O1Item TO (Time-out Processing)",

@@ -14,9 +14,14 @@ const QDateTime kStart(QDate(2026, 3, 1), QTime(14, 5, 0));
 
 struct Piece {
     int ms; // read time after kStart
-    const char* bytes;
+    QByteArray bytes;
     View view = View::Ascii;
 };
+
+// A literal whole, character 0 included.
+template <size_t N> QByteArray raw(const char (&text)[N]) {
+    return QByteArray(text, N - 1);
+}
 
 QString renderAll(ReceiveStamper& stamper, const std::vector<Piece>& pieces) {
     QString out;
@@ -50,6 +55,9 @@ TEST(ReceiveStamper, StampsLinesAndBurstsAtTheirReadTime) {
         {"bytes that are not text pass unchanged",
          {{0, "\x01\xE9\t"}},
          QStringLiteral("[14:05:00.000] \x01\u00E9\t")},
+        {"a character 0 is data, never an empty pane",
+         {{0, raw("\0")}, {5, raw("a\0")}, {9, "b", View::Hex}},
+         QString::fromLatin1(raw("[14:05:00.000] \0a\0\r\n[14:05:00.009] 62 "))},
         {"HEX: the first burst has no break before it; 20 ms still continue",
          {{0, "AB", View::Hex}, {20, "C", View::Hex}, {41, "D", View::Hex}},
          "[14:05:00.000] 41 42 43 \r\n[14:05:00.041] 44 "},
