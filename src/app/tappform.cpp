@@ -120,6 +120,8 @@ void TAppForm::FormCreate() {
         RadioButton4->click();
     else if (readType == QLatin1String("BIN"))
         RadioButton5->click();
+    if (m_settings->ReadString(kSection, "Timestamps", QString()) == QLatin1String("ON"))
+        Timestamps1->setChecked(true);
 
     // A stored appearance value that does not convert ends start-up here; the window still shows.
     if (!FontHatirla())

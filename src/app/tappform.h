@@ -14,6 +14,7 @@
 #include "app/settingsstore.h"
 #include "base/appenvironment.h"
 #include "port/portsession.h"
+#include "receive/receivestamper.h"
 #include "transmit/filelistmodel.h"
 #include "transmit/sendtextedit.h"
 
@@ -179,6 +180,8 @@ public:
     QAction* Copy1 = nullptr;
     QAction* Find1 = nullptr;
     QAction *ChangeBackgroundColor1 = nullptr, *ChangeFont1 = nullptr, *N4 = nullptr;
+    // Ticked: received data is shown and logged with the time it was read.
+    QAction* Timestamps1 = nullptr;
     QMenu* Advanced1 = nullptr;
     QMenu *O1 = nullptr, *XON1 = nullptr, *ODSR1 = nullptr, *OCTS1 = nullptr, *DTR1 = nullptr,
           *RTS1 = nullptr, *IDSR1 = nullptr;
@@ -244,6 +247,7 @@ public slots:
 
     void TimerReadPortTimer();
     void TimerDisplayTimer();
+    void Timestamps1Click();
     void TimerReconnectTimer();
     void ButtonLogClick();
     void Button7Click();
@@ -333,6 +337,9 @@ private:
     void portWentAway();
     // Starts the display tick if it is not running: something is pending or a counter changed.
     void wakeDisplay();
+    ReceiveStamper::View readView() const;
+    // PendingReceived rendered in the read view with the time stamps of its pieces.
+    QString stampedPending();
 
     AppEnvironment m_env;
     std::unique_ptr<SettingsStore> m_settings;
@@ -342,6 +349,10 @@ private:
     // The counters as the status bar shows them; the display tick stops once they are shown.
     quint64 m_shownRead = ~quint64(0);
     quint64 m_shownSent = ~quint64(0);
+    // While Timestamps1 is ticked: where each read's text starts in PendingReceived and when it
+    // was read, so the display tick can stamp the read time rather than its own.
+    QList<std::pair<qsizetype, QDateTime>> m_pendingReadTimes;
+    ReceiveStamper m_stamper;
     DeviceError m_setupError;            // why the last ComSetup failed, for the message's detail
     QAction* m_sendFormatItem = nullptr; // the send format in force; null: ASCII
     QLabel* m_statusPanels[4] = {};

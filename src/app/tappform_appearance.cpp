@@ -240,6 +240,7 @@ void TAppForm::ChangeFont1Click() {
 
 void TAppForm::Clear1Click() {
     Memo1->clear();
+    m_stamper.clear();
     EditSend->clear();
     ListView1Model->clear();
     BytesReadCount = 0;

@@ -335,6 +335,8 @@ void TAppForm::buildMenus() {
     ChangeBackgroundColor1 = item(Options1, "ChangeBackgroundColor1",
                                   QStringLiteral("Change Background Color..."), "Item17");
     ChangeFont1 = item(Options1, "ChangeFont1", QStringLiteral("Change Font..."), "Item36");
+    Timestamps1 = item(Options1, "Timestamps1", QStringLiteral("Timestamps"));
+    Timestamps1->setCheckable(true);
     N4 = separator(Options1, "N4");
     Advanced1 = submenu(Options1, "Advanced1", QStringLiteral("Advanced"));
     O1 = submenu(Advanced1, "O1", QStringLiteral("TO (Time-out Processing)"));

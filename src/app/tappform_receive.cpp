@@ -5,6 +5,7 @@
 #include "receive/readpane.h"
 #include "receive/trafficlog.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@ constexpr qint64 kReadChunk = 64 * 1024;
 
 void TAppForm::connectReceiveHandlers() {
     connect(TimerDisplay, &QTimer::timeout, this, &TAppForm::TimerDisplayTimer);
+    connect(Timestamps1, &QAction::triggered, this, &TAppForm::Timestamps1Click);
     connect(ButtonLog, &QPushButton::clicked, this, &TAppForm::ButtonLogClick);
     connect(Button7, &QPushButton::clicked, this, &TAppForm::Button7Click);
 }
@@ -51,6 +53,8 @@ QString TAppForm::ComOku() {
 void TAppForm::TimerReadPortTimer() {
     const QString received = ComOku();
     if (!received.isEmpty()) {
+        if (Timestamps1->isChecked())
+            m_pendingReadTimes.append({PendingReceived.size(), m_env.clock()});
         PendingReceived += received;
         wakeDisplay();
     }
@@ -75,20 +79,64 @@ void TAppForm::TimerDisplayTimer() {
     if (PendingReceived.isEmpty())
         return;
     QString rendering;
-    if (RadioButton2->isChecked())
-        rendering = HexLine(PendingReceived);
-    else if (RadioButton3->isChecked())
-        rendering = DecLine(PendingReceived);
-    else if (RadioButton4->isChecked())
-        rendering = OctLine(PendingReceived);
-    else if (RadioButton5->isChecked())
-        rendering = BinLine(PendingReceived);
-    else
-        rendering = PendingReceived;
+    if (Timestamps1->isChecked()) {
+        rendering = stampedPending();
+    } else {
+        if (RadioButton2->isChecked())
+            rendering = HexLine(PendingReceived);
+        else if (RadioButton3->isChecked())
+            rendering = DecLine(PendingReceived);
+        else if (RadioButton4->isChecked())
+            rendering = OctLine(PendingReceived);
+        else if (RadioButton5->isChecked())
+            rendering = BinLine(PendingReceived);
+        else
+            rendering = PendingReceived;
+        m_stamper.shownUnstamped(rendering);
+    }
     Memo1->appendText(rendering);
     if (ButtonLog->text() == QLatin1String("Stop Logging"))
         LogKaydet(rendering, QStringLiteral("incoming"));
     PendingReceived.clear();
+    m_pendingReadTimes.clear(); // times of text read while stamping, shown without: dropped
+}
+
+ReceiveStamper::View TAppForm::readView() const {
+    if (RadioButton2->isChecked())
+        return ReceiveStamper::View::Hex;
+    if (RadioButton3->isChecked())
+        return ReceiveStamper::View::Dec;
+    if (RadioButton4->isChecked())
+        return ReceiveStamper::View::Oct;
+    if (RadioButton5->isChecked())
+        return ReceiveStamper::View::Bin;
+    return ReceiveStamper::View::Ascii;
+}
+
+QString TAppForm::stampedPending() {
+    const ReceiveStamper::View view = readView();
+    const QStringView pending(PendingReceived);
+    QString rendering;
+    // Text with no read time of its own takes this tick's.
+    const qsizetype unmarked =
+        m_pendingReadTimes.isEmpty() ? pending.size() : m_pendingReadTimes.first().first;
+    if (unmarked > 0)
+        m_stamper.render(rendering, m_env.clock(), pending.first(unmarked), view);
+    for (qsizetype i = 0; i < m_pendingReadTimes.size(); ++i) {
+        const auto& [from, readTime] = m_pendingReadTimes[i];
+        const qsizetype to =
+            i + 1 < m_pendingReadTimes.size() ? m_pendingReadTimes[i + 1].first : pending.size();
+        m_stamper.render(rendering, readTime, pending.sliced(from, to - from), view);
+    }
+    return rendering;
+}
+
+void TAppForm::Timestamps1Click() {
+    const bool on = Timestamps1->isChecked();
+    // Text read just before, still waiting for the display tick: now is the nearest time known.
+    if (on && !PendingReceived.isEmpty() && m_pendingReadTimes.isEmpty())
+        m_pendingReadTimes.append({0, m_env.clock()});
+    writeSetting("Timestamps", on ? "ON" : "OFF");
 }
 
 void TAppForm::LogKaydet(const QString& appendStr, const QString& fileNameType) {

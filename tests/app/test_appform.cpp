@@ -327,6 +327,7 @@ TEST_F(MainWindow, Menus) {
         "Edit1 > Find1 Find... Ctrl+F",
         "Options1 > ChangeBackgroundColor1 Change Background Color... icon",
         "Options1 > ChangeFont1 Change Font... icon",
+        "Options1 > Timestamps1 Timestamps",
         "Options1 > N4 -",
         "Options1 > Advanced1Item Advanced",
         "Options1 >   O1Item TO (Time-out Processing)",

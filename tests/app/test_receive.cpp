@@ -214,4 +214,80 @@ TEST_F(ReceiveWindow, NothingIsLoggedWhileLoggingIsOff) {
     EXPECT_FALSE(QDir(logDir).exists());
 }
 
+// Options > Timestamps: each line is stamped with the time its first bytes were read (the
+// fixture's clock at the read tick), not the time it is shown; the log gets the same text.
+TEST_F(ReceiveWindow, TimestampsShowTheReadTimeInThePaneAndTheLog) {
+    startLogging();
+    form->Timestamps1->trigger();
+    receive("ab\r"); // at 14:05:00.000
+    now = now.addMSecs(50);
+    receive("\nc\r\n");
+    now = now.addMSecs(900); // the display tick's time appears nowhere
+    form->TimerDisplayTimer();
+    const QString ascii = "[14:05:00.000] ab\r\n[14:05:00.050] c\r\n";
+    EXPECT_EQ(form->Memo1->toPlainText(), ascii);
+
+    form->RadioButton2->click();
+    receive("A"); // 14:05:00.950
+    now = now.addMSecs(20);
+    receive("B");
+    now = now.addMSecs(21);
+    receive("C");
+    form->TimerDisplayTimer();
+    const QString hex = "[14:05:00.950] 41 42 \r\n[14:05:00.991] 43 ";
+    EXPECT_EQ(form->Memo1->toPlainText(), ascii + hex);
+    EXPECT_EQ(incomingLog(), (ascii + hex).toUtf8());
+
+    // Clear empties the pane: the next burst starts it, stamped, with no break before it.
+    form->Clear1->trigger();
+    now = now.addMSecs(5);
+    receive("Z");
+    form->TimerDisplayTimer();
+    EXPECT_EQ(form->Memo1->toPlainText(), "[14:05:00.996] 5A ");
+}
+
+// Turned on mid-line, the stamped text starts a line of its own; turned off, text is shown as
+// it comes again.
+TEST_F(ReceiveWindow, TimestampsTurnedOnAndOffMidStream) {
+    receive("ab");
+    form->TimerDisplayTimer();
+    receive("c"); // read while off, shown while on: the time it was turned on
+    now = now.addMSecs(7);
+    form->Timestamps1->trigger();
+    now = now.addMSecs(100);
+    receive("d\n");
+    form->TimerDisplayTimer();
+    EXPECT_EQ(form->Memo1->toPlainText(), "ab\r\n[14:05:00.007] cd\n");
+
+    receive("e");
+    form->Timestamps1->trigger(); // off before the display tick: shown without a stamp
+    form->TimerDisplayTimer();
+    receive("f\n");
+    form->TimerDisplayTimer();
+    EXPECT_EQ(form->Memo1->toPlainText(), "ab\r\n[14:05:00.007] cd\nef\n");
+}
+
+class ReceiveOptions : public AppFormFixture {};
+
+TEST_F(ReceiveOptions, TimestampsAreRememberedUntilReset) {
+    TAppForm& f = createForm();
+    EXPECT_TRUE(f.Timestamps1->isCheckable());
+    EXPECT_FALSE(f.Timestamps1->isChecked()) << "off by default";
+    EXPECT_FALSE(readSettingsFile().contains("Timestamps"));
+
+    f.Timestamps1->trigger();
+    EXPECT_TRUE(readSettingsFile().contains("\r\nTimestamps=ON\r\n"));
+    EXPECT_TRUE(createForm().Timestamps1->isChecked());
+
+    form->Timestamps1->trigger();
+    EXPECT_TRUE(readSettingsFile().contains("\r\nTimestamps=OFF\r\n"));
+    EXPECT_FALSE(createForm().Timestamps1->isChecked());
+
+    form->Timestamps1->trigger();
+    messages.answers = {MessageButton::Yes};
+    form->ResettoDefaults1Click();
+    EXPECT_FALSE(createForm().Timestamps1->isChecked());
+    EXPECT_EQ(messages.shown.size(), 1) << "only the reset question";
+}
+
 } // namespace
