@@ -1,6 +1,7 @@
 #include "port/portsession.h"
 
 #include "port/portnames.h"
+#include "port/serialports.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,20 +10,10 @@ namespace {
 
 // The by-id name that stands for the same device as `path`, else `path` itself.
 QString identityOf(const QString& path, const QString& byIdFolder) {
-    const QFileInfo device(path);
-    if (device.absolutePath() == QDir(byIdFolder).absolutePath())
+    if (QFileInfo(path).absolutePath() == QDir(byIdFolder).absolutePath())
         return path; // already a by-id name
-    const QString target = device.canonicalFilePath();
-    if (target.isEmpty())
-        return path;
-    const QFileInfoList links =
-        QDir(byIdFolder)
-            .entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& link : links) {
-        if (link.isSymLink() && link.canonicalFilePath() == target)
-            return link.absoluteFilePath();
-    }
-    return path;
+    const QString name = byIdNameFor(path, byIdFolder);
+    return name.isEmpty() ? path : QDir(byIdFolder).absoluteFilePath(name);
 }
 
 } // namespace

@@ -136,6 +136,10 @@ QHash<QString, QString> byIdNames(const QString& byIdFolder) {
 
 } // namespace
 
+QString byIdNameFor(const QString& devicePath, const QString& byIdFolder) {
+    return byIdNames(byIdFolder).value(resolved(QFileInfo(devicePath)));
+}
+
 QList<SerialPortInfo> scanSerialPorts(const QString& sysClassTty, const QString& devFolder,
                                       const QString& byIdFolder) {
     const QHash<QString, QString> byId = byIdNames(byIdFolder);

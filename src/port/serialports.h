@@ -17,6 +17,11 @@ scanSerialPorts(const QString& sysClassTty = QStringLiteral("/sys/class/tty"),
                 const QString& devFolder = QStringLiteral("/dev"),
                 const QString& byIdFolder = QStringLiteral("/dev/serial/by-id"));
 
+// The first name (in name order) in `byIdFolder` that links to the device at `devicePath`;
+// empty when none does.
+QString byIdNameFor(const QString& devicePath,
+                    const QString& byIdFolder = QStringLiteral("/dev/serial/by-id"));
+
 // The port box's list: `devices`, then "loop://", then "COM1" to "COM99".
 QList<SerialPortInfo> portBoxList(const QList<SerialPortInfo>& devices);
 
