@@ -16,22 +16,22 @@ struct FakeClock {
 TEST(RateLimiter, AllowsNPerWindowPerKeyAndSlides) {
     FakeClock clock;
     RateLimiter limiter(3, 600s, clock.fn());
-    EXPECT_TRUE(limiter.tryAcquire("10.0.0.1"));
+    EXPECT_TRUE(limiter.tryAcquire("client-a"));
     clock.now += 100s;
-    EXPECT_TRUE(limiter.tryAcquire("10.0.0.1"));
-    EXPECT_TRUE(limiter.tryAcquire("10.0.0.1"));
-    EXPECT_FALSE(limiter.tryAcquire("10.0.0.1"));
-    EXPECT_TRUE(limiter.tryAcquire("10.0.0.2")) << "another address has its own count";
+    EXPECT_TRUE(limiter.tryAcquire("client-a"));
+    EXPECT_TRUE(limiter.tryAcquire("client-a"));
+    EXPECT_FALSE(limiter.tryAcquire("client-a"));
+    EXPECT_TRUE(limiter.tryAcquire("client-b")) << "another address has its own count";
 
     clock.now += 499s; // 599 s after the first: still inside its window
-    EXPECT_FALSE(limiter.tryAcquire("10.0.0.1"));
+    EXPECT_FALSE(limiter.tryAcquire("client-a"));
     clock.now += 1s; // the first leaves the window; a refused try did not count
-    EXPECT_TRUE(limiter.tryAcquire("10.0.0.1"));
-    EXPECT_FALSE(limiter.tryAcquire("10.0.0.1"));
+    EXPECT_TRUE(limiter.tryAcquire("client-a"));
+    EXPECT_FALSE(limiter.tryAcquire("client-a"));
     clock.now += 100s; // the two at 100 s leave too
-    EXPECT_TRUE(limiter.tryAcquire("10.0.0.1"));
-    EXPECT_TRUE(limiter.tryAcquire("10.0.0.1"));
-    EXPECT_FALSE(limiter.tryAcquire("10.0.0.1"));
+    EXPECT_TRUE(limiter.tryAcquire("client-a"));
+    EXPECT_TRUE(limiter.tryAcquire("client-a"));
+    EXPECT_FALSE(limiter.tryAcquire("client-a"));
 }
 
 TEST(RateLimiter, ZeroMeansNoLimitAndIdleKeysAreForgotten) {

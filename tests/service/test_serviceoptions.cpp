@@ -9,7 +9,7 @@ namespace {
 
 TEST(ServiceOptions, ReadsTheCommandLine) {
     const auto o = ServiceOptions::parse({"--bind",
-                                          "0.0.0.0",
+                                          "localhost",
                                           "--http-port",
                                           "0",
                                           "--https-port=0",
@@ -31,7 +31,7 @@ TEST(ServiceOptions, ReadsTheCommandLine) {
                                           "60",
                                           "--export-feedback-csv"});
     ASSERT_TRUE(o) << o.error;
-    EXPECT_EQ(o.value->bind, "0.0.0.0");
+    EXPECT_EQ(o.value->bind, "localhost");
     EXPECT_EQ(o.value->httpPort, 0);
     EXPECT_EQ(o.value->httpsPort, 0);
     EXPECT_EQ(o.value->certFile, "c.pem");
