@@ -1,7 +1,7 @@
 // The About window at rest with its animation running: the share of one core the process
 // uses over a stretch of real time, beside its goal. With --screenshot FILE it also saves a
 // picture of the window after two seconds (for looking at it at any scale and palette), and
-// with --hidden-picture the card has slid away by then.
+// with --hidden-picture the card has slid away by then; --dark sets a dark desktop palette.
 
 #include "about/taboutbox.h"
 #include "app/icons.h"
@@ -32,13 +32,29 @@ int main(int argc, char** argv) {
     QString screenshot;
     int seconds = 10;
     bool egg = false;
+    bool dark = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc)
             screenshot = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--dark"))
+            dark = true;
         else if (!std::strcmp(argv[i], "--hidden-picture"))
             egg = true;
         else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc)
             seconds = std::atoi(argv[++i]);
+    }
+
+    if (dark) {
+        // A desktop with a dark theme, for looking at the window under one.
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+        palette.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
+        palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+        palette.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+        palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+        palette.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
+        QApplication::setPalette(palette);
     }
 
     AboutBoxContext context;
