@@ -1,7 +1,11 @@
 #include "receive/readpane.h"
 
+#include "receive/panetext.h"
+#include "receive/textmatcher.h"
+
 #include <QCheckBox>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -15,6 +19,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVarLengthArray>
 
@@ -78,237 +83,6 @@ constexpr qreal kSymbolGap = 1;
 bool isWordChar(char16_t c) {
     return c != kSpace && c != kTab && !isBreak(c);
 }
-
-// Matcher: a needle compared after case folding, with the tables the search needs. Narrow
-// chunks are searched with Horspool's method on their bytes; everything else, and a match that
-// crosses from one chunk into the next, is compared character by character.
-class Matcher {
-public:
-    Matcher(QStringView needle, Qt::CaseSensitivity cs) : m_insensitive(cs == Qt::CaseInsensitive) {
-        for (int c = 0; c < 256; ++c)
-            m_fold[size_t(c)] =
-                m_insensitive ? char16_t(QChar::toCaseFolded(char32_t(c))) : char16_t(c);
-        m_needle.reserve(size_t(needle.size()));
-        for (QChar c : needle)
-            m_needle.push_back(fold(c.unicode()));
-        const qsizetype n = size();
-        m_shift.fill(std::max<qsizetype>(n, 1));
-        if (n == 0)
-            return;
-        // Bytes by what they fold to, so each needle character finds the bytes that match it.
-        QHash<char16_t, QVarLengthArray<uchar, 2>> bytesFor;
-        for (int c = 0; c < 256; ++c)
-            bytesFor[m_fold[size_t(c)]].append(uchar(c));
-        for (qsizetype j = 0; j + 1 < n; ++j) {
-            const auto found = bytesFor.constFind(m_needle[size_t(j)]);
-            if (found != bytesFor.constEnd())
-                for (uchar b : *found)
-                    m_shift[b] = n - 1 - j;
-        }
-    }
-
-    qsizetype size() const { return qsizetype(m_needle.size()); }
-
-    char16_t fold(char16_t c) const {
-        if (c < 256)
-            return m_fold[c];
-        return m_insensitive ? char16_t(QChar::toCaseFolded(char32_t(c))) : c;
-    }
-
-    // The first start in [from, to) of a match lying wholly in `h` (h[to + size() - 2] exists).
-    qsizetype firstIn(const uchar* h, qsizetype from, qsizetype to) const {
-        const qsizetype n = size();
-        const char16_t lastChar = m_needle.back();
-        for (qsizetype i = from; i < to;) {
-            const uchar c = h[i + n - 1];
-            if (m_fold[c] == lastChar) {
-                qsizetype j = n - 2;
-                while (j >= 0 && m_fold[h[i + j]] == m_needle[size_t(j)])
-                    --j;
-                if (j < 0)
-                    return i;
-            }
-            i += m_shift[c];
-        }
-        return -1;
-    }
-
-    qsizetype firstIn(const char16_t* h, qsizetype from, qsizetype to) const {
-        const qsizetype n = size();
-        for (qsizetype i = from; i < to; ++i) {
-            qsizetype j = 0;
-            while (j < n && fold(h[i + j]) == m_needle[size_t(j)])
-                ++j;
-            if (j == n)
-                return i;
-        }
-        return -1;
-    }
-
-    template <class Store> bool matchesAt(const Store& store, qsizetype at) const {
-        for (qsizetype j = 0; j < size(); ++j)
-            if (fold(store.at(at + j)) != m_needle[size_t(j)])
-                return false;
-        return true;
-    }
-
-private:
-    bool m_insensitive;
-    std::array<char16_t, 256> m_fold{};
-    std::array<qsizetype, 256> m_shift{};
-    std::vector<char16_t> m_needle;
-};
-
-// TextStore: the pane's text in fixed-size chunks. A chunk keeps one byte per character while
-// every character in it is below 256 (all that a port delivers in practice) and turns into two
-// bytes per character the first time one is not, so the text costs about one byte per
-// character and growing it never copies what is already stored.
-class TextStore {
-public:
-    qsizetype size() const { return m_size; }
-
-    char16_t at(qsizetype i) const {
-        const Chunk& c = m_chunks[size_t(i >> kChunkBits)];
-        const qsizetype o = i & kChunkMask;
-        return c.wide ? c.wide[o] : char16_t(c.narrow[o]);
-    }
-
-    void append(QStringView text) {
-        const char16_t* src = text.utf16();
-        qsizetype left = text.size();
-        while (left > 0) {
-            const qsizetype offset = m_size & kChunkMask;
-            if (offset == 0)
-                m_chunks.push_back(Chunk{std::unique_ptr<uchar[]>(new uchar[kChunkSize]), {}});
-            Chunk& chunk = m_chunks.back();
-            const qsizetype take = std::min(left, kChunkSize - offset);
-            qsizetype done = 0;
-            if (!chunk.wide) {
-                while (done < take && src[done] < 256) {
-                    chunk.narrow[offset + done] = uchar(src[done]);
-                    ++done;
-                }
-                if (done < take)
-                    widen(chunk, offset + done);
-            }
-            if (done < take)
-                std::memcpy(chunk.wide.get() + offset + done, src + done,
-                            size_t(take - done) * sizeof(char16_t));
-            src += take;
-            left -= take;
-            m_size += take;
-        }
-    }
-
-    void clear() {
-        std::vector<Chunk>().swap(m_chunks);
-        m_size = 0;
-    }
-
-    // Appends the characters [from, to) to `out`.
-    void appendTo(QString& out, qsizetype from, qsizetype to) const {
-        while (from < to) {
-            const Chunk& chunk = m_chunks[size_t(from >> kChunkBits)];
-            const qsizetype offset = from & kChunkMask;
-            const qsizetype n = std::min(to - from, kChunkSize - offset);
-            if (chunk.wide)
-                out.append(reinterpret_cast<const QChar*>(chunk.wide.get() + offset), n);
-            else
-                out.append(
-                    QLatin1String(reinterpret_cast<const char*>(chunk.narrow.get()) + offset, n));
-            from += n;
-        }
-    }
-
-    QString mid(qsizetype from, qsizetype to) const {
-        QString out;
-        out.reserve(to - from);
-        appendTo(out, from, to);
-        return out;
-    }
-
-    // Matches are searched chunk by chunk on the stored characters, so a search never copies
-    // the text; starts near a chunk's end are checked across into the next chunk.
-    // The first start in [from, limit) of a match of `m`, or -1.
-    qsizetype indexOf(const Matcher& m, qsizetype from, qsizetype limit) const {
-        const qsizetype n = m.size();
-        if (n == 0)
-            return -1;
-        from = std::max<qsizetype>(from, 0);
-        limit = std::min(limit, m_size - n + 1);
-        while (from < limit) {
-            const Chunk& chunk = m_chunks[size_t(from >> kChunkBits)];
-            const qsizetype chunkStart = from & ~kChunkMask;
-            const qsizetype chunkEnd = std::min(chunkStart + kChunkSize, m_size);
-            // Starts whose match ends inside this chunk, then those whose match runs on.
-            const qsizetype inside = std::min(limit, chunkEnd - n + 1);
-            if (from < inside) {
-                const qsizetype a = from - chunkStart, b = inside - chunkStart;
-                const qsizetype found = chunk.wide ? m.firstIn(chunk.wide.get(), a, b)
-                                                   : m.firstIn(chunk.narrow.get(), a, b);
-                if (found >= 0)
-                    return chunkStart + found;
-                from = inside;
-            }
-            for (const qsizetype end = std::min(limit, chunkEnd); from < end; ++from)
-                if (m.matchesAt(*this, from))
-                    return from;
-        }
-        return -1;
-    }
-
-    // The last start in [from, limit) of a match of `m`, or -1.
-    qsizetype lastIndexOf(const Matcher& m, qsizetype from, qsizetype limit) const {
-        const qsizetype n = m.size();
-        if (n == 0)
-            return -1;
-        from = std::max<qsizetype>(from, 0);
-        limit = std::min(limit, m_size - n + 1);
-        while (limit > from) {
-            const qsizetype chunkStart = std::max(from, (limit - 1) & ~kChunkMask);
-            // Searching forward within one chunk's worth of starts costs at most one chunk.
-            qsizetype last = -1;
-            for (qsizetype p = indexOf(m, chunkStart, limit); p >= 0; p = indexOf(m, p + 1, limit))
-                last = p;
-            if (last >= 0)
-                return last;
-            limit = chunkStart;
-        }
-        return -1;
-    }
-
-    // Counts the matches of `m` starting in [from, size()) that do not overlap each other, from
-    // left to right. `resume` gets where counting must go on once more text is appended.
-    qsizetype countFrom(const Matcher& m, qsizetype from, qsizetype& resume) const {
-        qsizetype count = 0;
-        for (qsizetype p = indexOf(m, from, m_size); p >= 0; p = indexOf(m, from, m_size)) {
-            ++count;
-            from = p + m.size();
-        }
-        resume = std::max(from, m_size - m.size() + 1);
-        return count;
-    }
-
-private:
-    static constexpr int kChunkBits = 16;
-    static constexpr qsizetype kChunkSize = qsizetype(1) << kChunkBits;
-    static constexpr qsizetype kChunkMask = kChunkSize - 1;
-
-    struct Chunk {
-        std::unique_ptr<uchar[]> narrow;
-        std::unique_ptr<char16_t[]> wide;
-    };
-
-    static void widen(Chunk& chunk, qsizetype filled) {
-        chunk.wide.reset(new char16_t[kChunkSize]);
-        for (qsizetype i = 0; i < filled; ++i)
-            chunk.wide[i] = chunk.narrow[i];
-        chunk.narrow.reset();
-    }
-
-    std::vector<Chunk> m_chunks;
-    qsizetype m_size = 0;
-};
 
 // Advances: the width of each character in the pane's font, looked up instead of measured,
 // since layout and hit-testing ask for every character they pass.
@@ -425,6 +199,37 @@ protected:
     }
 };
 
+// The text is laid out in blocks of at most kBlockChars characters, each starting a visual
+// line, so that each can be wrapped on its own: appending wraps only the last block, and a new
+// width or font wraps at once only the blocks in view, the others in the background. Until a
+// block is wrapped at the current width its number of lines is estimated from its last layout.
+// The last block closes at the start of one of its visual lines, so at the width it was
+// filled at the blocks join seamlessly; at another width a line may end early where a block
+// ends inside a long line.
+constexpr qsizetype kBlockChars = qsizetype(1) << 16;
+// How many laid-out blocks besides the last are kept, with their text.
+constexpr size_t kCachedBlocks = 8;
+// How long one step of the background layout may take.
+constexpr qint64 kLayoutStepNs = 8'000'000;
+
+struct Block {
+    qsizetype start;
+    // Visual lines at the current width, exact or estimated; `hard` of them begin the text or
+    // follow a break. `basisLines` were counted at `basisWidth` in the current font.
+    qsizetype lines = 1;
+    qsizetype hard = 1;
+    qsizetype basisLines = 1;
+    qreal basisWidth = 0;
+    bool exact = true;
+};
+
+// A block's text and its visual lines, as offsets into that text.
+struct BlockLayout {
+    size_t block = 0;
+    QString text;
+    std::vector<qint32> starts{0};
+};
+
 } // namespace
 
 struct ReadPane::Impl {
@@ -432,15 +237,23 @@ struct ReadPane::Impl {
         : q(owner), advances(QFontMetricsF(owner->font()), QFontMetricsF(owner->font())) {}
 
     ReadPane* q;
-    TextStore text;
+    PaneText text;
     QFont font;
     QFont smallFont;
     Advances advances;
     int lineHeight = 1;
     qreal ascent = 0;
-    // Start offset of every visual line; never empty (an empty pane has one empty line).
-    std::vector<qsizetype> starts{0};
     qreal wrapWidth = 1;
+
+    std::vector<Block> blocks{Block{}};
+    // Lines before each block; entries below `validBefore` are up to date.
+    std::vector<qsizetype> before{0};
+    size_t validBefore = 1;
+    // The last block, always laid out, and a few others.
+    BlockLayout open;
+    std::vector<std::unique_ptr<BlockLayout>> cache;
+    QTimer* layoutTimer = nullptr;
+
     qsizetype anchor = 0;
     qsizetype position = 0;
     bool dragging = false;
@@ -454,7 +267,7 @@ struct ReadPane::Impl {
     // Find: the bar's search while it is open and has text, the match it selected last, and
     // the number of matches, kept up to date as text arrives by counting on from `countResume`.
     FindBar* findBar = nullptr;
-    std::optional<Matcher> matcher;
+    std::optional<TextMatcher> matcher;
     qsizetype matchStart = -1;
     qsizetype matchLength = 0;
     qsizetype matchIndex = 0;
@@ -464,22 +277,299 @@ struct ReadPane::Impl {
     std::vector<std::pair<qsizetype, qsizetype>> visibleMatches;
 
     QScrollBar* bar() const { return q->verticalScrollBar(); }
-    int lineCount() const { return int(starts.size()); }
     qsizetype selectionStart() const { return std::min(anchor, position); }
     qsizetype selectionEnd() const { return std::max(anchor, position); }
 
-    // End of a visual line's text: the next line's start without the break between them.
-    qsizetype lineEnd(int line) const {
-        const qsizetype start = starts[size_t(line)];
-        qsizetype end = line + 1 < lineCount() ? starts[size_t(line) + 1] : text.size();
-        while (end > start && isBreak(text.at(end - 1)))
-            --end;
-        return end;
+    // ---- Blocks and lines
+
+    qsizetype blockEnd(size_t b) const {
+        return b + 1 < blocks.size() ? blocks[b + 1].start : text.size();
     }
 
-    int lineOf(qsizetype pos) const {
-        return int(std::upper_bound(starts.begin(), starts.end(), pos) - starts.begin()) - 1;
+    void linesChanged(size_t b) { validBefore = std::min(validBefore, b + 1); }
+
+    void updateBefore() {
+        before.resize(blocks.size());
+        for (size_t i = std::max<size_t>(validBefore, 1); i < blocks.size(); ++i)
+            before[i] = before[i - 1] + blocks[i - 1].lines;
+        validBefore = blocks.size();
     }
+
+    qsizetype linesBefore(size_t b) {
+        if (b >= validBefore)
+            updateBefore();
+        return before[b];
+    }
+
+    int lineCount() { return int(linesBefore(blocks.size() - 1) + blocks.back().lines); }
+
+    size_t blockOfLine(qsizetype line) {
+        updateBefore();
+        const auto after = std::upper_bound(before.begin(), before.end(), line);
+        return size_t(std::max<std::ptrdiff_t>(0, (after - before.begin()) - 1));
+    }
+
+    size_t blockOfPos(qsizetype pos) const {
+        const auto after =
+            std::upper_bound(blocks.begin(), blocks.end(), pos,
+                             [](qsizetype p, const Block& block) { return p < block.start; });
+        return size_t(std::max<std::ptrdiff_t>(0, (after - blocks.begin()) - 1));
+    }
+
+    // Wraps `text` from its last line start to its end, adding the starts of the lines that
+    // follow. Every earlier line was closed by a break or by a character that did not fit, so
+    // text added later cannot change it.
+    void wrap(QStringView text, std::vector<qint32>& starts) const {
+        const qsizetype size = text.size();
+        qsizetype lineStart = starts.back();
+        // A CR that ended the text was taken as a lone CR; an LF arriving next completes a
+        // CR LF pair, which is one break.
+        if (lineStart > 0 && lineStart < size && text[lineStart - 1] == kCarriageReturn &&
+            text[lineStart] == QChar(kLineFeed))
+            starts.back() = qint32(++lineStart);
+        qreal x = 0;
+        qsizetype afterSpace = -1;
+        qsizetype i = lineStart;
+        const char16_t* chars = text.utf16();
+        while (i < size) {
+            const char16_t c = chars[i];
+            if (isBreak(c)) {
+                ++i;
+                if (c == kCarriageReturn && i < size && chars[i] == kLineFeed)
+                    ++i;
+                starts.push_back(qint32(i));
+                lineStart = i;
+                x = 0;
+                afterSpace = -1;
+                continue;
+            }
+            const qreal w = advances.of(c, x);
+            if (i > lineStart && (x + w > wrapWidth || i - lineStart >= kMaxLineChars)) {
+                // Break after the last space that fit, else before the character that did not.
+                lineStart = afterSpace > lineStart ? afterSpace : i;
+                starts.push_back(qint32(lineStart));
+                i = lineStart;
+                x = 0;
+                afterSpace = -1;
+                continue;
+            }
+            x += w;
+            ++i;
+            if (c == kSpace)
+                afterSpace = i;
+        }
+    }
+
+    // The lines of a laid-out block that begin the text or follow a break.
+    static qsizetype hardLines(const BlockLayout& layout, size_t count) {
+        qsizetype hard = 1;
+        for (size_t i = 1; i < count; ++i)
+            if (isBreak(layout.text[layout.starts[i] - 1].unicode()))
+                ++hard;
+        return hard;
+    }
+
+    void noteExact(size_t b, const BlockLayout& layout) {
+        Block& block = blocks[b];
+        const qsizetype lines = qsizetype(layout.starts.size());
+        if (block.lines != lines)
+            linesChanged(b);
+        block.lines = block.basisLines = lines;
+        block.basisWidth = wrapWidth;
+        block.exact = true;
+    }
+
+    // Lays out everything appended to the last block since it was last wrapped, then closes it
+    // while it is full, at the start of one of its lines.
+    void wrapOpen() {
+        wrap(open.text, open.starts);
+        while (open.text.size() > kBlockChars) {
+            const auto cut =
+                std::upper_bound(open.starts.begin(), open.starts.end(), qint32(kBlockChars)) - 1;
+            const qint32 at = *cut;
+            if (at <= 0)
+                break; // cannot happen: a line holds at most kMaxLineChars characters
+            const size_t b = blocks.size() - 1;
+            Block& closed = blocks[b];
+            const size_t count = size_t(cut - open.starts.begin());
+            closed.hard = hardLines(open, count);
+            closed.lines = closed.basisLines = qsizetype(count);
+            closed.basisWidth = wrapWidth;
+            closed.exact = true;
+            linesChanged(b);
+            Block next;
+            next.start = closed.start + at;
+            std::vector<qint32> rest;
+            rest.reserve(open.starts.size() - count);
+            for (auto it = cut; it != open.starts.end(); ++it)
+                rest.push_back(*it - at);
+            open.text = open.text.mid(at);
+            open.starts = std::move(rest);
+            blocks.push_back(next);
+            open.block = blocks.size() - 1;
+        }
+        Block& last = blocks.back();
+        const qsizetype lines = qsizetype(open.starts.size());
+        if (last.lines != lines)
+            linesChanged(blocks.size() - 1);
+        last.lines = last.basisLines = lines;
+        last.basisWidth = wrapWidth;
+        last.exact = true;
+    }
+
+    // Block `b` laid out at the current width (which makes its line count exact).
+    const BlockLayout& layoutOf(size_t b) {
+        if (b + 1 == blocks.size())
+            return open;
+        for (size_t i = 0; i < cache.size(); ++i) {
+            if (cache[i]->block == b) {
+                std::rotate(cache.begin() + qsizetype(i), cache.begin() + qsizetype(i) + 1,
+                            cache.end());
+                return *cache.back();
+            }
+        }
+        auto layout = std::make_unique<BlockLayout>();
+        layout->block = b;
+        text.appendTo(layout->text, blocks[b].start, blockEnd(b));
+        wrap(layout->text, layout->starts);
+        if (!blocks[b].exact || blocks[b].lines != qsizetype(layout->starts.size())) {
+            blocks[b].hard = hardLines(*layout, layout->starts.size());
+            noteExact(b, *layout);
+        }
+        if (cache.size() >= kCachedBlocks)
+            cache.erase(cache.begin());
+        cache.push_back(std::move(layout));
+        return *cache.back();
+    }
+
+    // Where visual line `line` of the whole text is: its block, laid out, and its index there.
+    struct LineRef {
+        size_t block;
+        const BlockLayout* layout;
+        qsizetype index;
+    };
+
+    LineRef lineRef(qsizetype line) {
+        line = std::clamp<qsizetype>(line, 0, std::max(0, lineCount() - 1));
+        const size_t b = blockOfLine(line);
+        const qsizetype first = linesBefore(b);
+        const BlockLayout& layout = layoutOf(b);
+        const qsizetype index =
+            std::min<qsizetype>(line - first, qsizetype(layout.starts.size()) - 1);
+        return {b, &layout, index};
+    }
+
+    qsizetype lineStart(const LineRef& ref) const {
+        return blocks[ref.block].start + ref.layout->starts[size_t(ref.index)];
+    }
+
+    // End of a visual line's text: the next line's start without the break between them.
+    qsizetype lineEnd(const LineRef& ref) const {
+        const BlockLayout& layout = *ref.layout;
+        const qsizetype start = layout.starts[size_t(ref.index)];
+        qsizetype end = size_t(ref.index) + 1 < layout.starts.size()
+                            ? layout.starts[size_t(ref.index) + 1]
+                            : layout.text.size();
+        while (end > start && isBreak(layout.text[end - 1].unicode()))
+            --end;
+        return blocks[ref.block].start + end;
+    }
+
+    int lineOf(qsizetype pos) {
+        const size_t b = blockOfPos(pos);
+        const BlockLayout& layout = layoutOf(b);
+        const qint32 local = qint32(pos - blocks[b].start);
+        const qsizetype index =
+            (std::upper_bound(layout.starts.begin(), layout.starts.end(), local) -
+             layout.starts.begin()) -
+            1;
+        return int(linesBefore(b) + std::max<qsizetype>(0, index));
+    }
+
+    // ---- Layout after a new width or font
+
+    void clearCache() { cache.clear(); }
+
+    bool layoutPending() const {
+        return std::any_of(blocks.begin(), blocks.end(), [](const Block& b) { return !b.exact; });
+    }
+
+    // Every closed block takes an estimate from its last layout; the last is wrapped again.
+    void estimateAll(bool sameFont) {
+        for (size_t b = 0; b + 1 < blocks.size(); ++b) {
+            Block& block = blocks[b];
+            if (sameFont && block.basisWidth > 0) {
+                const qreal soft = qreal(block.basisLines - block.hard);
+                block.lines =
+                    block.hard + qsizetype(std::llround(soft * block.basisWidth / wrapWidth));
+            }
+            block.exact = false;
+        }
+        validBefore = 1;
+        clearCache();
+        open.starts.assign(1, 0);
+        wrapOpen();
+        if (layoutPending() && layoutTimer)
+            layoutTimer->start();
+    }
+
+    // Lays out blocks whose count is an estimate for one step's time, keeping what is at the
+    // top of the view (or the end, when it was in view) where it is.
+    void layoutStep(qint64 budgetNs) {
+        QElapsedTimer timer;
+        timer.start();
+        BlockLayout scratch;
+        bool changed = false;
+        for (size_t b = 0; b + 1 < blocks.size(); ++b) {
+            if (blocks[b].exact)
+                continue;
+            scratch.text.clear();
+            scratch.starts.assign(1, 0);
+            text.appendTo(scratch.text, blocks[b].start, blockEnd(b));
+            wrap(scratch.text, scratch.starts);
+            blocks[b].hard = hardLines(scratch, scratch.starts.size());
+            noteExact(b, scratch);
+            changed = true;
+            if (budgetNs > 0 && timer.nsecsElapsed() > budgetNs)
+                break;
+        }
+        if (changed)
+            restoreView();
+        if (layoutTimer && layoutPending())
+            layoutTimer->start();
+    }
+
+    // After lines changed above the view: the same text stays at the top, or the end in view.
+    void restoreView() {
+        const bool bottom = atBottom();
+        relayingOut = true;
+        updateScrollRange();
+        if (bottom)
+            scrollToBottom();
+        else
+            bar()->setValue(lineOf(topText));
+        relayingOut = false;
+        q->viewport()->update();
+    }
+
+    // Wraps everything again (new width or font), keeping the bottom in view when it was, else
+    // the text the user last scrolled to the top: remembering that position rather than the
+    // line start of the moment keeps a series of resizes from creeping up the text.
+    void relayout(bool sameFont) {
+        const bool bottom = atBottom();
+        relayingOut = true;
+        wrapWidth = currentWrapWidth();
+        estimateAll(sameFont);
+        updateScrollRange();
+        if (bottom)
+            scrollToBottom();
+        else
+            bar()->setValue(lineOf(topText));
+        relayingOut = false;
+        q->viewport()->update();
+    }
+
+    // ---- Measuring and scrolling
 
     void measureFont() {
         font = q->font();
@@ -495,49 +585,6 @@ struct ReadPane::Impl {
 
     qreal currentWrapWidth() const {
         return std::max<qreal>(1, q->viewport()->width() - 2 * kMarginX);
-    }
-
-    // Wraps from the start of the last visual line to the end of the text. Every earlier line
-    // was closed by a break or by a character that did not fit, so later text cannot change
-    // it: an append costs the last line plus what was appended.
-    void wrapTail() {
-        const qsizetype size = text.size();
-        qsizetype lineStart = starts.back();
-        // A CR that ended the text was taken as a lone CR; an LF arriving next completes a
-        // CR LF pair, which is one break.
-        if (lineStart > 0 && lineStart < size && text.at(lineStart - 1) == kCarriageReturn &&
-            text.at(lineStart) == kLineFeed)
-            starts.back() = ++lineStart;
-        qreal x = 0;
-        qsizetype afterSpace = -1;
-        qsizetype i = lineStart;
-        while (i < size) {
-            const char16_t c = text.at(i);
-            if (isBreak(c)) {
-                ++i;
-                if (c == kCarriageReturn && i < size && text.at(i) == kLineFeed)
-                    ++i;
-                starts.push_back(i);
-                lineStart = i;
-                x = 0;
-                afterSpace = -1;
-                continue;
-            }
-            const qreal w = advances.of(c, x);
-            if (i > lineStart && (x + w > wrapWidth || i - lineStart >= kMaxLineChars)) {
-                // Break after the last space that fit, else before the character that did not.
-                lineStart = afterSpace > lineStart ? afterSpace : i;
-                starts.push_back(lineStart);
-                i = lineStart;
-                x = 0;
-                afterSpace = -1;
-                continue;
-            }
-            x += w;
-            ++i;
-            if (c == kSpace)
-                afterSpace = i;
-        }
     }
 
     int visibleRows() const {
@@ -600,69 +647,59 @@ struct ReadPane::Impl {
 
     void noteScroll() {
         if (!relayingOut)
-            topText = starts[size_t(std::clamp(bar()->value(), 0, lineCount() - 1))];
-    }
-
-    // Wraps everything again (new width or font), keeping the bottom in view when it was, else
-    // the text the user last scrolled to the top: remembering that position rather than the
-    // line start of the moment keeps a series of resizes from creeping up the text.
-    void relayout() {
-        const bool bottom = atBottom();
-        relayingOut = true;
-        wrapWidth = currentWrapWidth();
-        starts.assign(1, 0);
-        wrapTail();
-        updateScrollRange();
-        if (bottom)
-            scrollToBottom();
-        else
-            bar()->setValue(lineOf(topText));
-        relayingOut = false;
-        q->viewport()->update();
+            topText = lineStart(lineRef(bar()->value()));
     }
 
     // The text position under a viewport point: the nearest character boundary, or with
     // `nearest` false the character whose box holds the point.
-    qsizetype positionAt(QPoint point, bool nearest = true) const {
+    qsizetype positionAt(QPoint point, bool nearest = true) {
         const int row = int(std::floor(qreal(point.y() - kMarginTop) / lineHeight));
         const int line = bar()->value() + row;
         if (line < 0)
             return 0;
         if (line >= lineCount())
             return text.size();
-        const qsizetype end = lineEnd(line);
+        const LineRef ref = lineRef(line);
+        const qsizetype base = blocks[ref.block].start;
+        const qsizetype end = lineEnd(ref) - base;
+        const QString& chars = ref.layout->text;
         qreal x = 0;
         const qreal target = point.x() - kMarginX;
-        for (qsizetype i = starts[size_t(line)]; i < end; ++i) {
-            const qreal w = advances.of(text.at(i), x);
+        for (qsizetype i = ref.layout->starts[size_t(ref.index)]; i < end; ++i) {
+            const qreal w = advances.of(chars[i].unicode(), x);
             if (target < x + (nearest ? w / 2 : w))
-                return i;
+                return base + i;
             x += w;
         }
-        return end;
+        return base + end;
     }
 
+    // A word is looked for within its block, so a double click never walks a huge text.
     void selectWordAt(qsizetype pos) {
-        const qsizetype size = text.size();
-        if (pos >= size || !isWordChar(text.at(pos))) {
-            anchor = position = pos;
+        anchor = position = pos;
+        if (pos >= text.size())
             return;
-        }
-        qsizetype from = pos;
-        while (from > 0 && isWordChar(text.at(from - 1)))
+        const size_t b = blockOfPos(pos);
+        const BlockLayout& layout = layoutOf(b);
+        const QString& chars = layout.text;
+        const qsizetype local = pos - blocks[b].start;
+        if (!isWordChar(chars[local].unicode()))
+            return;
+        qsizetype from = local;
+        while (from > 0 && isWordChar(chars[from - 1].unicode()))
             --from;
-        qsizetype to = pos;
-        while (to < size && isWordChar(text.at(to)))
+        qsizetype to = local;
+        while (to < chars.size() && isWordChar(chars[to].unicode()))
             ++to;
-        anchor = from;
-        position = to;
+        anchor = blocks[b].start + from;
+        position = blocks[b].start + to;
     }
 
     bool currentMatchSelected() const {
         return matchStart >= 0 && anchor == matchStart && position == matchStart + matchLength;
     }
 
-    qsizetype find(const Matcher& m, qsizetype from, bool forward) const {
+    qsizetype find(const TextMatcher& m, qsizetype from, bool forward) const {
         if (m.size() == 0)
             return -1;
         const qsizetype size = text.size();
@@ -676,13 +713,7 @@ struct ReadPane::Impl {
     }
 
     // The number of matches, counted from the start without overlaps, that begin before `limit`.
-    qsizetype countBefore(qsizetype limit) const {
-        qsizetype count = 0;
-        for (qsizetype p = text.indexOf(*matcher, 0, limit); p >= 0;
-             p = text.indexOf(*matcher, p + matcher->size(), limit))
-            ++count;
-        return count;
-    }
+    qsizetype countBefore(qsizetype limit) const { return text.count(*matcher, 0, limit); }
 
     void updateCountLabel() {
         if (!findBar)
@@ -736,7 +767,7 @@ struct ReadPane::Impl {
         }
         matcher.emplace(needle,
                         findBar->matchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
-        matchCount = text.countFrom(*matcher, 0, countResume);
+        matchCount = text.count(*matcher, 0, text.size(), &countResume);
         const qsizetype p = find(*matcher, from, true);
         selectMatch(p, p >= 0 ? countBefore(p) + 1 : 0);
     }
@@ -801,9 +832,11 @@ struct ReadPane::Impl {
         painter.restore();
     }
 
-    void paintLine(QPainter& painter, int line, int top) const {
-        const qsizetype start = starts[size_t(line)];
-        const qsizetype end = lineEnd(line);
+    void paintLine(QPainter& painter, const LineRef& ref, int top) const {
+        const qsizetype base = blocks[ref.block].start;
+        const qsizetype start = lineStart(ref);
+        const qsizetype end = lineEnd(ref);
+        const QString& chars = ref.layout->text;
         const qsizetype selFrom = selectionStart();
         const qsizetype selTo = selectionEnd();
         const QPalette& palette = q->palette();
@@ -851,7 +884,7 @@ struct ReadPane::Impl {
             runX = x;
         };
         for (qsizetype i = start; i < end; ++i) {
-            const char16_t c = text.at(i);
+            const char16_t c = chars[i - base].unicode();
             const Style style = styleOf(i);
             const bool symbol = isSymbol(c);
             if (style != runStyle || c == kTab || symbol) {
@@ -871,11 +904,13 @@ struct ReadPane::Impl {
         }
         flush();
         // A selected line break shows as a selected space after the line.
-        const bool hasBreak = line + 1 < lineCount() && starts[size_t(line) + 1] > end;
+        const bool hasBreak = end - base < chars.size() && isBreak(chars[end - base].unicode());
         if (hasBreak && selFrom <= end && selTo > end)
             painter.fillRect(QRectF(x, top, advances.spaceWidth(), lineHeight),
                              palette.brush(QPalette::Highlight));
     }
+
+    void appended(qsizetype from);
 };
 
 ReadPane::ReadPane(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<Impl>(this)) {
@@ -886,6 +921,10 @@ ReadPane::ReadPane(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_u
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
+    d->layoutTimer = new QTimer(this);
+    d->layoutTimer->setSingleShot(true);
+    d->layoutTimer->setInterval(0);
+    connect(d->layoutTimer, &QTimer::timeout, this, [this] { d->layoutStep(kLayoutStepNs); });
     d->measureFont();
     d->wrapWidth = d->currentWrapWidth();
     d->updateScrollRange();
@@ -896,26 +935,44 @@ ReadPane::~ReadPane() = default;
 void ReadPane::appendText(QStringView text) {
     if (text.isEmpty())
         return;
-    const bool follow = d->following();
-    d->text.append(text);
-    d->wrapTail();
-    d->updateScrollRange();
+    const qsizetype from = d->text.size();
+    d->text.appendText(text);
+    d->appended(from);
+}
+
+void ReadPane::appendBytes(QStringView bytes, ReadView view) {
+    if (bytes.isEmpty())
+        return;
+    const qsizetype from = d->text.size();
+    d->text.appendBytes(bytes, view);
+    d->appended(from);
+}
+
+void ReadPane::Impl::appended(qsizetype from) {
+    const bool follow = following();
+    text.appendTo(open.text, from, text.size());
+    wrapOpen();
+    updateScrollRange();
     if (follow) {
-        d->anchor = d->position = d->text.size();
-        d->scrollToBottom();
-    } else if (!d->atBottom()) {
-        d->setMark(true);
+        anchor = position = text.size();
+        scrollToBottom();
+    } else if (!atBottom()) {
+        setMark(true);
     }
-    if (d->matcher) {
-        d->matchCount += d->text.countFrom(*d->matcher, d->countResume, d->countResume);
-        d->updateCountLabel();
+    if (matcher) {
+        matchCount += text.count(*matcher, countResume, text.size(), &countResume);
+        updateCountLabel();
     }
-    viewport()->update();
+    q->viewport()->update();
 }
 
 void ReadPane::clear() {
     d->text.clear();
-    std::vector<qsizetype>{0}.swap(d->starts);
+    d->layoutTimer->stop();
+    d->blocks.assign(1, Block{});
+    d->validBefore = 1;
+    d->open = BlockLayout{};
+    d->clearCache();
     d->anchor = d->position = 0;
     d->dragging = false;
     d->topText = 0;
@@ -931,15 +988,12 @@ void ReadPane::clear() {
 
 qsizetype ReadPane::find(const QString& needle, qsizetype from, bool forward,
                          Qt::CaseSensitivity cs) const {
-    return d->find(Matcher(needle, cs), from, forward);
+    return d->find(TextMatcher(needle, cs), from, forward);
 }
 
 qsizetype ReadPane::countMatches(const QString& needle, Qt::CaseSensitivity cs) const {
-    const Matcher m(needle, cs);
-    if (m.size() == 0)
-        return 0;
-    qsizetype resume = 0;
-    return d->text.countFrom(m, 0, resume);
+    const TextMatcher m(needle, cs);
+    return m.size() == 0 ? 0 : d->text.count(m, 0, d->text.size());
 }
 
 void ReadPane::showFindBar() {
@@ -1043,7 +1097,25 @@ int ReadPane::visualLineCount() const {
 }
 
 std::pair<qsizetype, qsizetype> ReadPane::visualLine(int index) const {
-    return {d->starts[size_t(index)], d->lineEnd(index)};
+    const Impl::LineRef ref = d->lineRef(index);
+    return {d->lineStart(ref), d->lineEnd(ref)};
+}
+
+bool ReadPane::isLayoutPending() const {
+    return d->layoutPending();
+}
+
+void ReadPane::finishLayout() {
+    d->layoutStep(0);
+}
+
+qsizetype ReadPane::memoryUsed() const {
+    qsizetype cached = 0;
+    for (const auto& layout : d->cache)
+        cached += layout->text.capacity() * 2 + qsizetype(layout->starts.capacity() * 4);
+    return d->text.memoryUsed() + qsizetype(d->blocks.capacity() * sizeof(Block)) +
+           qsizetype(d->before.capacity() * sizeof(qsizetype)) + d->open.text.capacity() * 2 +
+           qsizetype(d->open.starts.capacity() * 4) + cached;
 }
 
 QString ReadPane::displayText(int index) const {
@@ -1094,22 +1166,26 @@ void ReadPane::paintEvent(QPaintEvent* event) {
     const int first = d->bar()->value();
     const int fromRow = std::max(0, (area.top() - kMarginTop) / d->lineHeight);
     const int toRow = (area.bottom() - kMarginTop) / d->lineHeight;
+    // Laying out a block in view can only change the count of lines after the first in view,
+    // so the rows are looked up one at a time.
     d->visibleMatches.clear();
-    if (d->matcher) {
-        const int last = std::min(d->lineCount() - 1, first + toRow);
-        d->findVisibleMatches(d->starts[size_t(std::min(first + fromRow, last))], d->lineEnd(last));
-    }
+    const int last = std::min(d->lineCount() - 1, first + toRow);
+    if (d->matcher && first + fromRow <= last)
+        d->findVisibleMatches(d->lineStart(d->lineRef(first + fromRow)),
+                              d->lineEnd(d->lineRef(last)));
     for (int row = fromRow; row <= toRow && first + row < d->lineCount(); ++row)
-        d->paintLine(painter, first + row, kMarginTop + row * d->lineHeight);
+        d->paintLine(painter, d->lineRef(first + row), kMarginTop + row * d->lineHeight);
     if (d->markShown)
         d->paintMark(painter);
+    if (d->bar()->maximum() != std::max(0, d->lineCount() - d->visibleRows()))
+        QTimer::singleShot(0, this, [this] { d->restoreView(); });
 }
 
 void ReadPane::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     d->placeFindBar();
     if (d->currentWrapWidth() != d->wrapWidth) {
-        d->relayout();
+        d->relayout(true);
         return;
     }
     const bool bottom = d->atBottom();
@@ -1124,7 +1200,7 @@ void ReadPane::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         d->measureFont();
-        d->relayout();
+        d->relayout(false);
     } else if (event->type() == QEvent::PaletteChange) {
         viewport()->update();
     }

@@ -3,7 +3,10 @@
 // ReadPane: the read-only pane that shows everything received since the last clear.
 // Appending costs only what is appended: the pane keeps its own layout of visual lines, wraps
 // just the tail it adds (at spaces where it can, else at the edge) and paints only the lines in
-// view, so a pane holding tens of megabytes updates as fast as an empty one. Its text is
+// view, so a pane holding tens of megabytes updates as fast as an empty one. A new width or font
+// wraps at once only what is in view and the rest in the background, so no resize stalls the
+// window. Received bytes shown as digits are kept as bytes and rendered when painted, copied or
+// searched, so a long capture costs about a byte per byte received in any view. Its text is
 // exactly the concatenation of every append since the last clear; nothing is added or dropped.
 // While the view is at the end and nothing is selected the pane follows what arrives; once the
 // user scrolls up or selects, new text is added without moving the view or the selection (so
@@ -12,6 +15,8 @@
 // A line ends at LF, CR LF or a lone CR. The other control characters but TAB (0 to 31, and
 // DEL) are drawn as small boxes holding their short names ("NUL", "ESC"), painted by the pane so
 // that they show whatever the font; the text itself keeps the characters.
+
+#include "receive/readview.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -29,6 +34,10 @@ public:
     // Adds `text` at the end. While following, the caret and the view go to the end; otherwise
     // both stay and the new-data mark shows.
     void appendText(QStringView text);
+    // Adds `bytes` (one character per byte read) as `view` shows them: the characters
+    // themselves in the ASCII view, else what HexLine, DecLine, OctLine or BinLine makes of
+    // them. Follows or holds as appendText does.
+    void appendBytes(QStringView bytes, ReadView view);
     // Empties the pane and follows again.
     void clear();
 
@@ -79,6 +88,12 @@ public:
     qreal symbolWidth(QChar c) const;
     // The width in pixels that visual lines are wrapped to.
     qreal wrapWidth() const;
+    // After a new width or font, whether lines out of view are still being wrapped in the
+    // background (their count is estimated meanwhile), and a way to finish that at once.
+    bool isLayoutPending() const;
+    void finishLayout();
+    // The memory the pane's text and layout hold, in bytes.
+    qsizetype memoryUsed() const;
     // The first visual line in view, and whether the last line is in view.
     int firstVisibleLine() const;
     bool isScrolledToBottom() const;

@@ -50,26 +50,37 @@ QString ReceiveStamper::render(const QDateTime& readTime, QStringView chunk, Vie
     return out;
 }
 
-void ReceiveStamper::render(QString& out, const QDateTime& readTime, QStringView chunk, View view) {
-    if (chunk.isEmpty())
-        return;
+QString ReceiveStamper::digitLead(const QDateTime& readTime, View view) {
+    QString out;
+    const bool newLine = startPiece(out, readTime, view);
+    if (newLine)
+        out += stamp(readTime);
+    m_last = u' '; // every rendered byte ends with a space
+    return out;
+}
+
+bool ReceiveStamper::startPiece(QString& out, const QDateTime& readTime, View view) {
     const bool fresh = m_view != view;
     const bool quietBefore =
         !m_lastRead || readTime < *m_lastRead || m_lastRead->msecsTo(readTime) > kQuietGapMs;
     m_view = view;
     m_lastRead = readTime;
-    const bool wasEmpty = std::exchange(m_empty, false);
+    m_wasEmpty = std::exchange(m_empty, false);
     // Text that must start a line gets a break first, unless the pane is empty or already at a
     // line's start.
     const bool newLine = fresh || (view != View::Ascii && quietBefore);
-    if (newLine && !wasEmpty && !isBreak(m_last)) {
+    if (newLine && !m_wasEmpty && !isBreak(m_last)) {
         out += QLatin1String("\r\n");
         m_last = u'\n';
     }
+    return newLine;
+}
 
+void ReceiveStamper::render(QString& out, const QDateTime& readTime, QStringView chunk, View view) {
+    if (chunk.isEmpty())
+        return;
     if (view != View::Ascii) {
-        if (newLine)
-            out += stamp(readTime);
+        out += digitLead(readTime, view);
         switch (view) {
         case View::Hex:
             out += HexLine(chunk);
@@ -84,9 +95,10 @@ void ReceiveStamper::render(QString& out, const QDateTime& readTime, QStringView
             out += BinLine(chunk);
             break;
         }
-        m_last = u' '; // every rendered byte ends with a space
         return;
     }
+    startPiece(out, readTime, view);
+    const bool wasEmpty = m_wasEmpty;
 
     QString lineStamp;    // made once a line starts in this piece
     qsizetype copied = 0; // chunk[copied, i) is still to be appended

@@ -18,6 +18,8 @@
 // Its only state is what the pane ends with, the view and the time of the last piece; it knows
 // nothing of widgets or clocks: times are given with each piece.
 
+#include "receive/readview.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
@@ -26,7 +28,7 @@
 
 class ReceiveStamper {
 public:
-    enum class View { Ascii, Hex, Dec, Oct, Bin };
+    using View = ReadView;
 
     // Pieces read further apart than this start a new line in the digit views.
     static constexpr qint64 kQuietGapMs = 20;
@@ -38,6 +40,10 @@ public:
     // `readTime`, rendered in `view`. An empty chunk adds nothing and changes nothing.
     void render(QString& out, const QDateTime& readTime, QStringView chunk, View view);
     QString render(const QDateTime& readTime, QStringView chunk, View view);
+    // For a digit view: what render() puts before the chunk's digits (a break, a stamp, or
+    // nothing), with the same change of state; the caller shows the digits itself. A non-empty
+    // chunk is assumed.
+    QString digitLead(const QDateTime& readTime, View view);
 
     // The pane was emptied: the next text starts it, with no break before it.
     void clear();
@@ -46,9 +52,14 @@ public:
     void shownUnstamped(QStringView shown);
 
 private:
+    // Notes a piece read at `readTime` in `view`, putting in the break a new line needs; true
+    // when the piece starts a new line.
+    bool startPiece(QString& out, const QDateTime& readTime, View view);
+
     // The last character the pane shows, when it shows any (a character 0 is data like any
     // other, so it cannot mark an empty pane).
     bool m_empty = true;
+    bool m_wasEmpty = true; // m_empty before the piece being rendered
     QChar m_last;
     // The view of the last stamped piece; none after clear() or unstamped text, so that the
     // next piece starts afresh.
