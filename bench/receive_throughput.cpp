@@ -6,6 +6,7 @@
 
 #include "app/tappform.h"
 #include "benchsupport.h"
+#include "connectedwindow.h"
 #include "receive/readpane.h"
 
 #include <QApplication>
@@ -29,38 +30,6 @@
 namespace {
 
 constexpr qsizetype kTotal = 16 * 1024 * 1024;
-
-// A pseudo-terminal pair whose slave a started main window is connected to; the descriptors
-// close with it.
-struct ConnectedWindow {
-    QTemporaryDir tmp;
-    PrintedMessages messages;
-    int master = -1, slave = -1;
-    std::unique_ptr<TAppForm> form;
-
-    ConnectedWindow() {
-        char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-            std::perror("openpty");
-            return;
-        }
-        form = std::make_unique<TAppForm>(benchEnvironment(tmp, messages));
-        form->FormCreate();
-        form->show();
-        form->ComboBox1->setEditText(QString::fromLocal8Bit(name));
-        form->ButtonConnect->click();
-    }
-    ~ConnectedWindow() {
-        if (form)
-            form->ComKapa();
-        form.reset();
-        if (master >= 0)
-            ::close(master);
-        if (slave >= 0)
-            ::close(slave);
-    }
-    bool connected() const { return form && form->PortConnected; }
-};
 
 void run(bool hex, bool logging) {
     ConnectedWindow window;

@@ -337,9 +337,9 @@ private:
     void portWentAway();
     // Starts the display tick if it is not running: something is pending or a counter changed.
     void wakeDisplay();
-    ReceiveStamper::View readView() const;
-    // PendingReceived rendered in the read view with the time stamps of its pieces.
-    QString stampedPending();
+    ReadView readView() const;
+    // Shows the pending text with the times it was read, adding what is shown to `shown`.
+    void showStampedPending(ReadView view, QString* shown);
 
     AppEnvironment m_env;
     std::unique_ptr<SettingsStore> m_settings;

@@ -261,8 +261,15 @@ void TAppForm::Save1Click() {
     // One byte per character, as received; replaced only once the whole text is on disk.
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
-    const QByteArray bytes = textToBytes(Memo1->toPlainText());
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Written a piece at a time: the whole text of a long capture in digits would be several
+    // times the size of what the pane holds.
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    bool written = file.open(QIODevice::WriteOnly);
+    for (qsizetype at = 0; written && at < Memo1->length(); at += kPiece) {
+        const QByteArray bytes = textToBytes(Memo1->textBetween(at, at + kPiece));
+        written = file.write(bytes) == bytes.size();
+    }
+    if (!written || !file.commit())
         m_env.messages->showMessage(
             MessageIcon::Error, startupValues().ProductName,
             QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));

@@ -78,57 +78,66 @@ void TAppForm::TimerDisplayTimer() {
     m_shownSent = BytesSentCount;
     if (PendingReceived.isEmpty())
         return;
-    QString rendering;
+    const ReadView view = readView();
+    const bool logging = ButtonLog->text() == QLatin1String("Stop Logging");
+    // What the pane shows, for the incoming log; built only while logging, since the pane keeps
+    // bytes shown as digits as bytes.
+    QString shown;
     if (Timestamps1->isChecked()) {
-        rendering = stampedPending();
+        showStampedPending(view, logging ? &shown : nullptr);
     } else {
-        if (RadioButton2->isChecked())
-            rendering = HexLine(PendingReceived);
-        else if (RadioButton3->isChecked())
-            rendering = DecLine(PendingReceived);
-        else if (RadioButton4->isChecked())
-            rendering = OctLine(PendingReceived);
-        else if (RadioButton5->isChecked())
-            rendering = BinLine(PendingReceived);
-        else
-            rendering = PendingReceived;
-        m_stamper.shownUnstamped(rendering);
+        Memo1->appendBytes(PendingReceived, view);
+        m_stamper.shownUnstamped(view == ReadView::Ascii ? QStringView(PendingReceived).last(1)
+                                                         : QStringView(u" "));
+        if (logging)
+            shown = ReadViewLine(PendingReceived, view);
     }
-    Memo1->appendText(rendering);
-    if (ButtonLog->text() == QLatin1String("Stop Logging"))
-        LogKaydet(rendering, QStringLiteral("incoming"));
+    if (logging)
+        LogKaydet(shown, QStringLiteral("incoming"));
     PendingReceived.clear();
     m_pendingReadTimes.clear(); // times of text read while stamping, shown without: dropped
 }
 
-ReceiveStamper::View TAppForm::readView() const {
+ReadView TAppForm::readView() const {
     if (RadioButton2->isChecked())
-        return ReceiveStamper::View::Hex;
+        return ReadView::Hex;
     if (RadioButton3->isChecked())
-        return ReceiveStamper::View::Dec;
+        return ReadView::Dec;
     if (RadioButton4->isChecked())
-        return ReceiveStamper::View::Oct;
+        return ReadView::Oct;
     if (RadioButton5->isChecked())
-        return ReceiveStamper::View::Bin;
-    return ReceiveStamper::View::Ascii;
+        return ReadView::Bin;
+    return ReadView::Ascii;
 }
 
-QString TAppForm::stampedPending() {
-    const ReceiveStamper::View view = readView();
+void TAppForm::showStampedPending(ReadView view, QString* shown) {
     const QStringView pending(PendingReceived);
-    QString rendering;
+    const auto show = [&](const QDateTime& readTime, QStringView piece) {
+        if (view == ReadView::Ascii) {
+            const QString text = m_stamper.render(readTime, piece, view);
+            Memo1->appendText(text);
+            if (shown)
+                *shown += text;
+            return;
+        }
+        const QString lead = m_stamper.digitLead(readTime, view);
+        Memo1->appendText(lead);
+        Memo1->appendBytes(piece, view);
+        if (shown)
+            *shown += lead + ReadViewLine(piece, view);
+    };
     // Text with no read time of its own takes this tick's.
     const qsizetype unmarked =
         m_pendingReadTimes.isEmpty() ? pending.size() : m_pendingReadTimes.first().first;
     if (unmarked > 0)
-        m_stamper.render(rendering, m_env.clock(), pending.first(unmarked), view);
+        show(m_env.clock(), pending.first(unmarked));
     for (qsizetype i = 0; i < m_pendingReadTimes.size(); ++i) {
         const auto& [from, readTime] = m_pendingReadTimes[i];
         const qsizetype to =
             i + 1 < m_pendingReadTimes.size() ? m_pendingReadTimes[i + 1].first : pending.size();
-        m_stamper.render(rendering, readTime, pending.sliced(from, to - from), view);
+        if (to > from)
+            show(readTime, pending.sliced(from, to - from));
     }
-    return rendering;
 }
 
 void TAppForm::Timestamps1Click() {

@@ -162,6 +162,21 @@ QString BinLine(QStringView text) {
     return renderLine<Bin>(text);
 }
 
+QString ReadViewLine(QStringView text, ReadView view) {
+    switch (view) {
+    case ReadView::Hex:
+        return HexLine(text);
+    case ReadView::Dec:
+        return DecLine(text);
+    case ReadView::Oct:
+        return OctLine(text);
+    case ReadView::Bin:
+        return BinLine(text);
+    default:
+        return text.toString();
+    }
+}
+
 QString TextToHexGroups(QStringView text) {
     return renderGroups<HexGroup>(text);
 }

@@ -9,6 +9,8 @@
 // Parsers produce one character of code 0-255 per decoded byte. Every function is pure and has
 // no failure path: malformed input yields the defined values below, never an error.
 
+#include "receive/readview.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -26,6 +28,8 @@ QString HexLine(QStringView text);
 QString DecLine(QStringView text);
 QString OctLine(QStringView text);
 QString BinLine(QStringView text);
+// The text itself for the ASCII view, else the line renderer of `view`.
+QString ReadViewLine(QStringView text, ReadView view);
 
 // Each character as one group, groups joined by single spaces, none leading or trailing.
 // Hex groups show the full code with at least two digits ("05", "41", "100", "20AC"), so a code

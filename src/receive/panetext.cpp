@@ -110,10 +110,7 @@ void PaneText::appendBytes(QStringView bytes, ReadView view) {
         left -= n;
         if (left > 0) { // a code no byte has: keep what the line renderer makes of it
             const QStringView one(p, 1);
-            appendText(view == ReadView::Hex   ? HexLine(one)
-                       : view == ReadView::Dec ? DecLine(one)
-                       : view == ReadView::Oct ? OctLine(one)
-                                               : BinLine(one));
+            appendText(ReadViewLine(one, view));
             ++p;
             --left;
         }

@@ -360,6 +360,14 @@ struct ReadPane::Impl {
         }
     }
 
+    // Lays out a block that is followed by another: a break at its end starts the next block's
+    // first line, not a line of its own.
+    void wrapClosed(BlockLayout& layout) const {
+        wrap(layout.text, layout.starts);
+        if (layout.starts.size() > 1 && layout.starts.back() == layout.text.size())
+            layout.starts.pop_back();
+    }
+
     // The lines of a laid-out block that begin the text or follow a break.
     static qsizetype hardLines(const BlockLayout& layout, size_t count) {
         qsizetype hard = 1;
@@ -431,7 +439,7 @@ struct ReadPane::Impl {
         auto layout = std::make_unique<BlockLayout>();
         layout->block = b;
         text.appendTo(layout->text, blocks[b].start, blockEnd(b));
-        wrap(layout->text, layout->starts);
+        wrapClosed(*layout);
         if (!blocks[b].exact || blocks[b].lines != qsizetype(layout->starts.size())) {
             blocks[b].hard = hardLines(*layout, layout->starts.size());
             noteExact(b, *layout);
@@ -526,7 +534,7 @@ struct ReadPane::Impl {
             scratch.text.clear();
             scratch.starts.assign(1, 0);
             text.appendTo(scratch.text, blocks[b].start, blockEnd(b));
-            wrap(scratch.text, scratch.starts);
+            wrapClosed(scratch);
             blocks[b].hard = hardLines(scratch, scratch.starts.size());
             noteExact(b, scratch);
             changed = true;
@@ -1041,6 +1049,10 @@ void ReadPane::followEnd() {
 
 QString ReadPane::toPlainText() const {
     return d->text.mid(0, d->text.size());
+}
+
+QString ReadPane::textBetween(qsizetype from, qsizetype to) const {
+    return d->text.mid(from, to);
 }
 
 qsizetype ReadPane::length() const {

@@ -49,6 +49,8 @@ public:
     void followEnd();
 
     QString toPlainText() const;
+    // The characters [from, to) of the text (clamped to it).
+    QString textBetween(qsizetype from, qsizetype to) const;
     qsizetype length() const;
     bool isEmpty() const { return length() == 0; }
     // The caret: always a text position; after an append while following it is length().

@@ -81,20 +81,7 @@ void ReceiveStamper::render(QString& out, const QDateTime& readTime, QStringView
         return;
     if (view != View::Ascii) {
         out += digitLead(readTime, view);
-        switch (view) {
-        case View::Hex:
-            out += HexLine(chunk);
-            break;
-        case View::Dec:
-            out += DecLine(chunk);
-            break;
-        case View::Oct:
-            out += OctLine(chunk);
-            break;
-        default:
-            out += BinLine(chunk);
-            break;
-        }
+        out += ReadViewLine(chunk, view);
         return;
     }
     startPiece(out, readTime, view);

@@ -1,3 +1,4 @@
+#include "receive/bytecodecs.h"
 #include "receive/readpane.h"
 #include "support/appformfixture.h"
 #include "support/pseudoterminal.h"
@@ -181,6 +182,18 @@ TEST_F(Appearance, SaveWritesThePaneTextExactly) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("line\r\nnext\xE9?\0end", 16));
+    file.close();
+
+    // A capture shown as HEX, longer than what is written at a time: the digits, exactly.
+    f.Memo1->clear();
+    QString bytes;
+    for (int i = 0; i < 500000; ++i)
+        bytes += QChar((i * 7) & 0xFF);
+    f.Memo1->appendBytes(bytes, ReadView::Hex);
+    f.Memo1->appendText(u"\r\n");
+    f.Save1->trigger();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == (HexLine(bytes) + "\r\n").toLatin1());
 
     const QString blocked = tmp.filePath("no/such/folder/saved.txt");
     f.dialogs.chooseSaveFile = [&] { return blocked; };

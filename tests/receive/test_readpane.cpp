@@ -1,3 +1,4 @@
+#include "receive/bytecodecs.h"
 #include "receive/readpane.h"
 #include "support/qtprinters.h"
 
@@ -917,4 +918,85 @@ TEST_F(ReadPaneFindBarTest, MatchesAreMarkedInViewWithoutChangingTheText) {
     QTest::keyClick(findText(), Qt::Key_Escape);
     EXPECT_EQ(amberPixels(), 0) << "closing the bar removes the marks";
     EXPECT_TRUE(pane.toPlainText() == text);
+}
+
+TEST_F(ReadPaneTest, LongTextIsLaidOutInBlocksThatJoinSeamlessly) {
+    // Several of the pane's blocks of lines: at the width it arrived at, the layout is the
+    // rules' layout of the whole text.
+    for (const Kind kind : {Kind::Hex, Kind::Words}) {
+        SCOPED_TRACE(int(kind));
+        pane.clear();
+        const QString text = sample(kind, 300000, rng);
+        appendInChunks(pane, text, rng, 4000);
+        ASSERT_TRUE(pane.toPlainText() == text);
+        const Lines arrived = layoutOf(pane);
+        EXPECT_EQ(arrived, referenceLayout(text, pane.wrapWidth(), measure()));
+
+        // Another width: what is in view is laid out at once, the rest in the background.
+        pane.resize(200, 200);
+        EXPECT_TRUE(pane.isLayoutPending());
+        EXPECT_TRUE(pane.isScrolledToBottom());
+        const auto [lastStart, lastEnd] = pane.visualLine(pane.visualLineCount() - 1);
+        EXPECT_EQ(lastEnd, text.size());
+        for (int i = 0; i < 2000 && pane.isLayoutPending(); ++i)
+            QCoreApplication::processEvents();
+        EXPECT_FALSE(pane.isLayoutPending());
+        EXPECT_TRUE(pane.isScrolledToBottom());
+        // Every line fits and the lines cover the text in order.
+        const Measure m = measure();
+        qsizetype at = 0;
+        for (int i = 0; i < pane.visualLineCount(); ++i) {
+            const auto [start, end] = pane.visualLine(i);
+            ASSERT_GE(start, at) << i;
+            // Between two lines there is nothing but the break that ends the first.
+            for (QChar c : QStringView(text).sliced(at, start - at))
+                ASSERT_TRUE(c == '\r' || c == '\n') << i;
+            if (end - start > 1)
+                ASSERT_LE(m.width(QStringView(text).mid(start, end - start)), pane.wrapWidth());
+            at = end;
+        }
+        EXPECT_EQ(at, text.size());
+
+        // Back at the first width, the first layout comes back exactly.
+        pane.resize(320, 200);
+        pane.finishLayout();
+        EXPECT_EQ(layoutOf(pane), arrived);
+    }
+}
+
+TEST_F(ReadPaneTest, AResizeKeepsTheTopOfALongTextInView) {
+    const QString text = sample(Kind::Words, 400000, rng);
+    appendInChunks(pane, text, rng, 5000);
+    pane.verticalScrollBar()->setValue(pane.visualLineCount() / 2);
+    const qsizetype top = pane.visualLine(pane.firstVisibleLine()).first;
+    for (int width : {180, 500, 260}) {
+        pane.resize(width, 200);
+        for (bool finished : {false, true}) {
+            if (finished)
+                pane.finishLayout();
+            const int first = pane.firstVisibleLine();
+            EXPECT_LE(pane.visualLine(first).first, top) << width;
+            EXPECT_GT(pane.visualLine(first + 1).first, top) << width;
+        }
+    }
+}
+
+TEST_F(ReadPaneTest, BytesShownAsDigitsReadBackAsTheirRendering) {
+    QString expected;
+    const QString bytes = QStringLiteral("AB\r\n") + QChar(0) + QChar(0xFF);
+    pane.appendBytes(bytes, ReadView::Hex);
+    expected += HexLine(bytes);
+    pane.appendText(QStringLiteral("\r\n"));
+    expected += QStringLiteral("\r\n");
+    for (ReadView view : {ReadView::Dec, ReadView::Oct, ReadView::Bin, ReadView::Ascii}) {
+        pane.appendBytes(bytes, view);
+        expected += ReadViewLine(bytes, view);
+    }
+    EXPECT_EQ(pane.toPlainText(), expected);
+    expectLayoutFollowsRules(expected);
+    pane.setSelection(2, expected.size() - 3);
+    EXPECT_EQ(pane.selectedText(), expected.mid(2, expected.size() - 5));
+    EXPECT_EQ(pane.textBetween(5, 40), expected.mid(5, 35));
+    EXPECT_EQ(pane.find(QStringLiteral("00 ff"), 0, true, Qt::CaseInsensitive),
+              expected.indexOf(QStringLiteral("00 FF")));
 }
