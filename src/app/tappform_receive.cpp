@@ -18,6 +18,9 @@ namespace {
 // keeps the descriptor readable, so the next tick follows as soon as other events are handled.
 constexpr qint64 kMaxReadPerTick = 1 << 20;
 constexpr qint64 kReadChunk = 64 * 1024;
+// Text waiting for the display tick is shown at once when it reaches this much: a fast line
+// would otherwise pile up a tick's worth of it, at two bytes a character, on top of the pane.
+constexpr qsizetype kMaxPending = 512 * 1024;
 } // namespace
 
 void TAppForm::connectReceiveHandlers() {
@@ -57,6 +60,8 @@ void TAppForm::TimerReadPortTimer() {
             m_pendingReadTimes.append({PendingReceived.size(), m_env.clock()});
         PendingReceived += received;
         wakeDisplay();
+        if (PendingReceived.size() >= kMaxPending)
+            TimerDisplayTimer();
     }
 }
 

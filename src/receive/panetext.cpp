@@ -6,10 +6,15 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
+#include <sys/mman.h>
 
 namespace {
 
-constexpr int kChunkBits = 16;
+// Chunks are mapped from the system rather than taken from the heap: they live as long as the
+// capture, and heap blocks of that lifetime among the short-lived buffers of a busy line would
+// keep the heap from giving those back. Only the pages written to take memory.
+constexpr int kChunkBits = 20;
 constexpr qsizetype kChunkSize = qsizetype(1) << kChunkBits;
 constexpr qsizetype kChunkMask = kChunkSize - 1;
 // A digit piece holds at most this many bytes, so finding a character inside one whose
@@ -68,11 +73,23 @@ const RenderTable& tableFor(int kind) {
 
 } // namespace
 
+void PaneText::ChunkRelease::operator()(uchar* chunk) const {
+    ::munmap(chunk, size_t(kChunkSize));
+}
+
+PaneText::Chunk PaneText::newChunk() {
+    void* p = ::mmap(nullptr, size_t(kChunkSize), PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        throw std::bad_alloc();
+    return Chunk(static_cast<uchar*>(p));
+}
+
 PaneText::PaneText() = default;
 PaneText::~PaneText() = default;
 
 void PaneText::clear() {
-    std::vector<std::unique_ptr<uchar[]>>().swap(m_chunks);
+    std::vector<Chunk>().swap(m_chunks);
     std::vector<Piece>().swap(m_pieces);
     m_dataSize = 0;
     m_size = 0;
@@ -132,7 +149,7 @@ void PaneText::appendUnits(Kind kind, const char16_t* src, qsizetype n) {
             }
             if (room < unit) {
                 m_dataSize = qsizetype(m_chunks.size()) * kChunkSize;
-                m_chunks.emplace_back(new uchar[kChunkSize]);
+                m_chunks.push_back(newChunk());
                 room = kChunkSize;
             }
             m_pieces.push_back(Piece{m_size, m_dataSize, 0, kind});
@@ -365,7 +382,8 @@ qsizetype PaneText::count(const TextMatcher& m, qsizetype from, qsizetype limit,
 }
 
 qsizetype PaneText::memoryUsed() const {
-    return qsizetype(m_chunks.size()) * kChunkSize +
-           qsizetype(m_chunks.capacity() * sizeof(void*)) +
+    // What is written of the chunks, in whole pages: only those take memory.
+    const qsizetype page = 4096;
+    return (m_dataSize + page - 1) / page * page + qsizetype(m_chunks.capacity() * sizeof(Chunk)) +
            qsizetype(m_pieces.capacity() * sizeof(Piece));
 }

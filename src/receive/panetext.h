@@ -80,7 +80,13 @@ private:
     template <class Found>
     void scan(const TextMatcher& m, qsizetype from, qsizetype limit, Found found) const;
 
-    std::vector<std::unique_ptr<uchar[]>> m_chunks;
+    struct ChunkRelease {
+        void operator()(uchar* chunk) const;
+    };
+    using Chunk = std::unique_ptr<uchar, ChunkRelease>;
+    static Chunk newChunk();
+
+    std::vector<Chunk> m_chunks;
     qsizetype m_dataSize = 0;
     std::vector<Piece> m_pieces;
     qsizetype m_size = 0;

@@ -958,8 +958,12 @@ void ReadPane::appendBytes(QStringView bytes, ReadView view) {
 
 void ReadPane::Impl::appended(qsizetype from) {
     const bool follow = following();
-    text.appendTo(open.text, from, text.size());
-    wrapOpen();
+    // A block's worth at a time, so that a large append never builds its whole rendering and
+    // closing a block moves at most a block's worth of text.
+    for (qsizetype at = from; at < text.size(); at += kBlockChars) {
+        text.appendTo(open.text, at, std::min(text.size(), at + kBlockChars));
+        wrapOpen();
+    }
     updateScrollRange();
     if (follow) {
         anchor = position = text.size();
