@@ -162,17 +162,9 @@ int memory(const char* name) {
         return 1;
     }
     const double perByte = double(statusKiB("VmHWM") - before) * 1024.0 / double(kTotal);
-    std::printf("peak_memory_per_received_byte_%s failed: not all shown\n", v->name);
-    return 1;
-}
-const double perByte = double(statusKiB("VmHWM") - before) * 1024.0 / double(kTotal);
-if (qEnvironmentVariableIsSet("BENCH_DEBUG"))
-    std::fprintf(stderr, "rss now %.2f per byte, pane %.2f, before %ld KiB\n",
-                 double(statusKiB("VmRSS") - before) * 1024.0 / double(kTotal),
-                 double(window.form->Memo1->memoryUsed()) / double(kTotal), before);
-std::printf("peak_memory_per_received_byte_%s %.2f (goal: at most %.1f)\n", v->name, perByte,
-            v->goal);
-return 0;
+    std::printf("peak_memory_per_received_byte_%s %.2f (goal: at most %.1f)\n", v->name, perByte,
+                v->goal);
+    return 0;
 }
 
 template <class Pane> bool layoutPending(Pane& pane) {
