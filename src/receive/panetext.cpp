@@ -249,6 +249,24 @@ uchar* PaneText::renderNarrow(size_t index, qsizetype from, qsizetype to, uchar*
     qsizetype byte = 0;
     int within = 0;
     locate(piece, from - piece.text, byte, within);
+    // Whole renderings first, copied at a size the compiler knows; a partial one at either end
+    // goes through the general loop.
+    if (within == 0) {
+        if (piece.kind == Kind::Hex) {
+            for (; to - from >= 3; from += 3, out += 3)
+                std::memcpy(out, table[d[byte++]].chars.data(), 3);
+        } else if (piece.kind == Kind::Bin) {
+            for (; to - from >= 9; from += 9, out += 9)
+                std::memcpy(out, table[d[byte++]].chars.data(), 9);
+        } else { // DEC and OCT renderings are at most 4 characters
+            while (to - from >= 4) {
+                const Rendering& r = table[d[byte++]];
+                std::memcpy(out, r.chars.data(), 4);
+                out += r.size;
+                from += r.size;
+            }
+        }
+    }
     while (from < to) {
         const Rendering& r = table[d[byte++]];
         const qsizetype take = std::min<qsizetype>(r.size - within, to - from);
