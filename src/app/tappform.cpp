@@ -28,6 +28,8 @@
 
 namespace {
 const QString kSection = QStringLiteral("Settings");
+// Room for a window frame and title bar around the client area.
+constexpr QSize kFrameAllowance(16, 48);
 } // namespace
 
 TAppForm::TAppForm(AppEnvironment env, QWidget* parent)
@@ -43,9 +45,15 @@ TAppForm::TAppForm(AppEnvironment env, QWidget* parent)
 
     // A client area of 734 x 430 below the menu bar, centred on the screen; wider where the
     // desktop's font needs more room for the top bar (centred at the size it will have).
+    // Never larger than the screen, though, room left for the frame: on a small screen or at
+    // a large scale factor the settings row wraps instead.
     ensurePolished(); // the style's metrics are part of the minimum size
-    resize(QSize(734, 430 + menuBar()->sizeHint().height()).expandedTo(minimumSizeHint()));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    QSize size = QSize(734, 430 + menuBar()->sizeHint().height()).expandedTo(minimumSizeHint());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen)
+        size = size.boundedTo(screen->availableGeometry().size() - kFrameAllowance);
+    resize(size);
+    if (screen)
         move(screen->availableGeometry().center() - rect().center());
 }
 

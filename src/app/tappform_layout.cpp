@@ -1,9 +1,11 @@
 // The main window's controls, menus, timers and dialogs: names, captions, hints, sizes and
 // initial states. Behaviour lives in tappform.cpp.
 
+#include "app/flowlayout.h"
 #include "app/icons.h"
 #include "app/portbox.h"
 #include "app/singlelinevalidator.h"
+#include "app/statustext.h"
 #include "app/tappform.h"
 #include "port/serialports.h"
 #include "receive/readpane.h"
@@ -129,8 +131,13 @@ void TAppForm::buildLayout() {
 
     // Top bar: port, line settings, auto-detect and connect.
     Panel1 = panel("Panel1", central);
-    Panel1->setFixedHeight(38);
     auto* top = boxLayout<QHBoxLayout>(Panel1, QMargins(6, 3, 6, 3), 4);
+    // The port and line settings wrap into a second row when the window is narrow (a small
+    // screen, or a large scale factor) rather than forcing the window wider than the screen.
+    auto* settings = new QWidget(Panel1);
+    settings->setObjectName(QStringLiteral("Panel1Settings"));
+    auto* flow = new FlowLayout(settings, 12);
+    flow->setContentsMargins(0, 0, 0, 0);
     Label1 = named(new QLabel(QStringLiteral("Port"), Panel1), "Label1");
     ComboBox1 = editableBox("ComboBox1", 0, {}, Panel1); // its width follows from its list
     preparePortBox(ComboBox1);
@@ -155,18 +162,21 @@ void TAppForm::buildLayout() {
     ComboBox5 = editableBox("ComboBox5", 50, {"1", "1.5", "2"}, Panel1);
     ButtonConnect =
         textButton("ButtonConnect", QStringLiteral("CONNECT"), "connect", QSize(110, 32), Panel1);
-    top->addWidget(Label1);
-    top->addWidget(ComboBox1);
-    top->addWidget(ButtonWand);
-    top->addSpacing(8);
+    // Each label stays with its box.
+    const auto group = [&](std::initializer_list<QWidget*> widgets) {
+        auto* g = new QWidget(settings);
+        g->setFixedHeight(ButtonConnect->height());
+        auto* row = boxLayout<QHBoxLayout>(g, QMargins(0, 0, 0, 0), 4);
+        for (QWidget* w : widgets)
+            row->addWidget(w);
+        flow->addWidget(g);
+    };
+    group({Label1, ComboBox1, ButtonWand});
     for (auto [label, box] : {std::pair{Label2, ComboBox2}, std::pair{Label3, ComboBox3},
-                              std::pair{Label4, ComboBox4}, std::pair{Label5, ComboBox5}}) {
-        top->addWidget(label);
-        top->addWidget(box);
-        top->addSpacing(8);
-    }
-    top->addStretch(1);
-    top->addWidget(ButtonConnect);
+                              std::pair{Label4, ComboBox4}, std::pair{Label5, ComboBox5}})
+        group({label, box});
+    top->addWidget(settings, 1);
+    top->addWidget(ButtonConnect, 0, Qt::AlignTop);
     column->addWidget(Panel1);
 
     // Send area above the splitter; read-type bar and read pane below it.
@@ -303,12 +313,8 @@ void TAppForm::buildLayout() {
     const QString texts[4] = {QString(), QStringLiteral("Bytes Read: 0"),
                               QStringLiteral("Bytes Sent: 0"), QString()};
     for (int i = 0; i < 4; ++i) {
-        auto* label = new QLabel(texts[i], StatusBar1);
+        auto* label = new StatusText(texts[i], i < 3 ? 200 : 50, StatusBar1);
         label->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        if (i < 3)
-            label->setFixedWidth(200);
-        else
-            label->setMinimumWidth(50);
         StatusBar1->addWidget(label, i < 3 ? 0 : 1);
         m_statusPanels[i] = label;
     }
@@ -317,21 +323,22 @@ void TAppForm::buildLayout() {
 void TAppForm::buildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
+    // Each title's first letter is its access key (Alt+F, Alt+E, Alt+O, Alt+T, Alt+H).
 
-    File1 = named(bar->addMenu(QStringLiteral("File")), "File1");
+    File1 = named(bar->addMenu(QStringLiteral("&File")), "File1");
     Clear1 = item(File1, "Clear1", QStringLiteral("Clear"), "Item6");
     Save1 = item(File1, "Save1", QStringLiteral("Save to File..."), "Item8");
     N2 = separator(File1, "N2");
     Exit1 = item(File1, "Exit1", QStringLiteral("Exit"), "exit");
 
-    Edit1 = named(bar->addMenu(QStringLiteral("Edit")), "Edit1");
+    Edit1 = named(bar->addMenu(QStringLiteral("&Edit")), "Edit1");
     Copy1 = item(Edit1, "Copy1", QStringLiteral("Copy to Clipboard"), "Item2");
     // Searches everything received since the last Clear, in a bar over the read pane.
     Find1 = item(Edit1, "Find1", QStringLiteral("Find..."));
     Find1->setShortcut(QKeySequence::Find);
     connect(Find1, &QAction::triggered, this, [this] { Memo1->showFindBar(); });
 
-    Options1 = named(bar->addMenu(QStringLiteral("Options")), "Options1");
+    Options1 = named(bar->addMenu(QStringLiteral("&Options")), "Options1");
     ChangeBackgroundColor1 = item(Options1, "ChangeBackgroundColor1",
                                   QStringLiteral("Change Background Color..."), "Item17");
     ChangeFont1 = item(Options1, "ChangeFont1", QStringLiteral("Change Font..."), "Item36");
@@ -380,10 +387,10 @@ void TAppForm::buildMenus() {
     N1 = separator(Options1, "N1");
     ResettoDefaults1 = item(Options1, "ResettoDefaults1", QStringLiteral("Reset to Defaults..."));
 
-    ools1 = named(bar->addMenu(QStringLiteral("Tools")), "ools1");
+    ools1 = named(bar->addMenu(QStringLiteral("&Tools")), "ools1");
     SendLater2 = item(ools1, "SendLater2", QStringLiteral("Send Later..."));
 
-    Help1 = named(bar->addMenu(QStringLiteral("Help")), "Help1");
+    Help1 = named(bar->addMenu(QStringLiteral("&Help")), "Help1");
     Help2 = item(Help1, "Help2", QStringLiteral("Online Help"), "help");
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
     N3 = separator(Help1, "N3");

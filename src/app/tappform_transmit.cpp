@@ -9,6 +9,7 @@
 #include "i18n/translate.h"
 #include "i18n/translationkeys.h"
 #include "transmit/sendformat.h"
+#include "transmit/sendtextedit.h"
 #include "transmit/tformchangeperiod.h"
 #include "transmit/tformsendlater.h"
 
@@ -36,6 +37,11 @@ constexpr qint64 kChunkPause = 50;
 
 void TAppForm::connectTransmitHandlers() {
     connect(ButtonSend, &QToolButton::clicked, this, &TAppForm::ButtonSendClick);
+    // Ctrl+Enter in the send box does what the button does, while the button can be used.
+    connect(EditSend, &SendTextEdit::submitRequested, this, [this] {
+        if (ButtonSend->isEnabled())
+            ButtonSend->click();
+    });
     connect(ASCII1, &QAction::triggered, this, &TAppForm::ASCII1Click);
     connect(HEX1, &QAction::triggered, this, &TAppForm::HEX1Click);
     connect(BIN1, &QAction::triggered, this, &TAppForm::BIN1Click);

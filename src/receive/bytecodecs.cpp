@@ -177,6 +177,16 @@ QString ReadViewLine(QStringView text, ReadView view) {
     }
 }
 
+QLatin1StringView ControlName(char16_t code) {
+    static constexpr const char* kNames[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                             "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+                                             "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                             "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    if (code < 0x20)
+        return QLatin1StringView(kNames[code]);
+    return code == 0x7F ? QLatin1StringView("DEL") : QLatin1StringView();
+}
+
 QString TextToHexGroups(QStringView text) {
     return renderGroups<HexGroup>(text);
 }

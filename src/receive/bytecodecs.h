@@ -49,6 +49,10 @@ QString HexGroupsToText(QStringView text);
 // trailing space, is skipped: stray spacing never sends a 0 byte the user did not type.
 QString BinGroupsToText(QStringView text);
 
+// The short name of a control character: "NUL" to "US" for codes 0 to 31, "DEL" for 127; an empty
+// text for any other code. Shown wherever a control character must be seen rather than obeyed.
+QLatin1StringView ControlName(char16_t code);
+
 // The first eight characters weighed 128 down to 1, most significant first; only "1" counts as
 // a set bit, missing positions count as 0 ("1" gives 128, "101" gives 160), and characters past
 // the eighth are ignored.

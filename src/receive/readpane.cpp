@@ -1,5 +1,6 @@
 #include "receive/readpane.h"
 
+#include "receive/bytecodecs.h"
 #include "receive/panetext.h"
 #include "receive/textmatcher.h"
 
@@ -59,11 +60,7 @@ bool isSymbol(char16_t c) {
 }
 
 QLatin1StringView symbolName(char16_t c) {
-    static constexpr const char* names[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
-                                            "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
-                                            "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
-                                            "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
-    return QLatin1StringView(c == kDelete ? "DEL" : names[c]);
+    return ControlName(c);
 }
 
 // The font a symbol's name is drawn in: smaller than the text so the box fits in a line.

@@ -1,7 +1,10 @@
 #include "transmit/sendtextedit.h"
 
+#include "receive/bytecodecs.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QTextBlock>
@@ -33,15 +36,9 @@ bool needsStandIn(char16_t c) {
 }
 
 QString standInLabel(char16_t c) {
-    static const char* const kControlNames[] = {
-        "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
-        "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
-        "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
-    if (c < 0x20)
-        return QString::fromLatin1(kControlNames[c]);
+    if (const QLatin1StringView name = ControlName(c); !name.isEmpty())
+        return name;
     switch (c) {
-    case 0x7F:
-        return QStringLiteral("DEL");
     case 0xA0:
         return QStringLiteral("NBSP");
     case 0xAD:
@@ -196,6 +193,17 @@ void SendTextEdit::setExactText(const QString& text) {
     doc->setUndoRedoEnabled(undo);
     doc->setModified(false);
     moveCursor(QTextCursor::Start);
+}
+
+void SendTextEdit::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && mods == Qt::ControlModifier) {
+        event->accept();
+        emit submitRequested();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 QMimeData* SendTextEdit::createMimeDataFromSelection() const {

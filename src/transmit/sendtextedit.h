@@ -7,6 +7,7 @@
 // between these boxes keep their codes. Such characters (controls, a lone CR or LF, no-break
 // space, soft hyphen, and the few codes the document would treat as breaks or objects) are held
 // as one labelled box each ("LF", "ESC", "A0"), never as text the user could type.
+// Enter makes a new line; Ctrl+Enter asks for the text to be sent (submitRequested) instead.
 
 #include <QPlainTextEdit>
 #include <QTextObjectInterface>
@@ -23,7 +24,12 @@ public:
     // break, every other character is kept as itself.
     void setExactText(const QString& text);
 
+signals:
+    // Ctrl+Enter (either Enter key) was pressed; nothing was inserted.
+    void submitRequested();
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;

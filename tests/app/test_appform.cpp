@@ -375,7 +375,11 @@ TEST_F(MainWindow, Menus) {
     QStringList menuTitles;
     for (const QAction* a : f.menuBar()->actions())
         menuTitles << a->text();
-    EXPECT_EQ(menuTitles, QStringList({"File", "Edit", "Options", "Tools", "Help"}));
+    // The same words, each with its first letter as the access key (Alt+F, Alt+E, ...).
+    EXPECT_EQ(menuTitles, QStringList({"&File", "&Edit", "&Options", "&Tools", "&Help"}));
+    for (const QString& title : menuTitles)
+        EXPECT_EQ(QKeySequence::mnemonic(title),
+                  QKeySequence(Qt::ALT | Qt::Key(title.at(1).toUpper().unicode())));
     EXPECT_EQ(describe(f.PopupMenu1, ""), QStringList({"SendPeriodically1 Send Periodically icon",
                                                        "SendLater1 Send Later..."}));
     EXPECT_EQ(describe(f.PopupMenu2, ""),

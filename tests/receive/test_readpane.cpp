@@ -949,10 +949,12 @@ TEST_F(ReadPaneTest, LongTextIsLaidOutInBlocksThatJoinSeamlessly) {
             const auto [start, end] = pane.visualLine(i);
             ASSERT_GE(start, at) << i;
             // Between two lines there is nothing but the break that ends the first.
-            for (QChar c : QStringView(text).sliced(at, start - at))
+            for (QChar c : QStringView(text).sliced(at, start - at)) {
                 ASSERT_TRUE(c == '\r' || c == '\n') << i;
-            if (end - start > 1)
+            }
+            if (end - start > 1) {
                 ASSERT_LE(m.width(QStringView(text).mid(start, end - start)), pane.wrapWidth());
+            }
             at = end;
         }
         EXPECT_EQ(at, text.size());

@@ -1,0 +1,138 @@
+#include "app/statustext.h"
+
+#include "receive/bytecodecs.h"
+
+#include <QFontMetricsF>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+constexpr qreal kBoxPadding = 2;
+constexpr qreal kBoxGap = 1;
+const QString kEllipsis(QChar(0x2026));
+} // namespace
+
+StatusText::StatusText(const QString& text, int preferredWidth, QWidget* parent)
+    : QLabel(text, parent), m_preferredWidth(preferredWidth) {
+    setTextFormat(Qt::PlainText);
+    setWordWrap(false);
+}
+
+QFont StatusText::boxFont() const {
+    QFont small = font();
+    if (small.pointSizeF() > 0)
+        small.setPointSizeF(std::max(4.0, small.pointSizeF() * 0.75));
+    else
+        small.setPixelSize(std::max(6, int(small.pixelSize() * 0.75)));
+    return small;
+}
+
+QList<StatusText::Piece> StatusText::layout(qreal width, bool* elided) const {
+    const QFontMetricsF metrics(font());
+    const QFontMetricsF boxMetrics(boxFont());
+    QList<Piece> pieces;
+    const QString all = text();
+    for (qsizetype i = 0; i < all.size();) {
+        const QLatin1StringView name = ControlName(all[i].unicode());
+        if (!name.isEmpty()) {
+            pieces.append(
+                {QString(name), true,
+                 std::ceil(boxMetrics.horizontalAdvance(name) + 2 * (kBoxPadding + kBoxGap))});
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < all.size() && ControlName(all[end].unicode()).isEmpty())
+            ++end;
+        const QString run = all.mid(i, end - i);
+        pieces.append({run, false, metrics.horizontalAdvance(run)});
+        i = end;
+    }
+    qreal total = 0;
+    for (const Piece& p : pieces)
+        total += p.width;
+    *elided = total > width;
+    if (!*elided)
+        return pieces;
+    // Keep what fits before the ellipsis; a run of text is cut inside, a box is all or nothing.
+    const qreal room = width - metrics.horizontalAdvance(kEllipsis);
+    QList<Piece> kept;
+    qreal x = 0;
+    for (const Piece& p : pieces) {
+        if (x + p.width <= room) {
+            kept.append(p);
+            x += p.width;
+            continue;
+        }
+        if (!p.control) {
+            QString part = p.text;
+            while (!part.isEmpty() && x + metrics.horizontalAdvance(part) > room)
+                part.chop(1);
+            if (!part.isEmpty())
+                kept.append({part, false, metrics.horizontalAdvance(part)});
+        }
+        break;
+    }
+    return kept;
+}
+
+QString StatusText::shownText(int width) const {
+    bool elided = false;
+    QString shown;
+    for (const Piece& p : layout(width, &elided))
+        shown += p.control ? "[" + p.text + "]" : p.text;
+    return elided ? shown + kEllipsis : shown;
+}
+
+QSize StatusText::sizeHint() const {
+    const QMargins m = contentsMargins();
+    const int h = fontMetrics().height() + m.top() + m.bottom();
+    return QSize(std::max(m_preferredWidth, 1), h);
+}
+
+QSize StatusText::minimumSizeHint() const {
+    const QMargins m = contentsMargins();
+    const int h = fontMetrics().height() + m.top() + m.bottom();
+    return QSize(std::min(m_preferredWidth, fontMetrics().averageCharWidth() * 6), h);
+}
+
+void StatusText::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    bool elided = false;
+    const QList<Piece> pieces = layout(area.width(), &elided);
+    const QFontMetricsF metrics(font());
+    const QColor colour =
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole());
+    const qreal baseline = area.top() + (area.height() - metrics.height()) / 2 + metrics.ascent();
+    qreal x = area.left();
+    painter.setPen(colour);
+    for (const Piece& p : pieces) {
+        if (!p.control) {
+            painter.setFont(font());
+            painter.drawText(QPointF(x, baseline), p.text);
+        } else {
+            const QFontMetricsF boxMetrics(boxFont());
+            const qreal h = std::min<qreal>(area.height() - 2, std::ceil(boxMetrics.height()) + 1);
+            const QRectF box(x + kBoxGap, area.top() + (area.height() - h) / 2,
+                             p.width - 2 * kBoxGap, h);
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing);
+            QColor border = colour;
+            border.setAlphaF(0.6f);
+            painter.setPen(QPen(border, 1));
+            painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+            painter.setPen(colour);
+            painter.setFont(boxFont());
+            painter.drawText(box, Qt::AlignCenter, p.text);
+            painter.restore();
+        }
+        x += p.width;
+    }
+    if (elided) {
+        painter.setFont(font());
+        painter.drawText(QPointF(x, baseline), kEllipsis);
+    }
+}
