@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-FlowLayout::FlowLayout(QWidget* parent, int spacing) : QLayout(parent) {
+FlowLayout::FlowLayout(QWidget* parent, int spacing, int rowSpacing)
+    : QLayout(parent), m_rowSpacing(rowSpacing) {
     setSpacing(spacing);
 }
 
@@ -79,7 +80,7 @@ int FlowLayout::place(const QRect& rect, bool apply) const {
         const QSize hint = item->sizeHint();
         if (x > area.x() && x + hint.width() > area.right() + 1) {
             x = area.x();
-            y += rowHeight + spacing();
+            y += rowHeight + m_rowSpacing;
             rowHeight = 0;
         }
         if (apply)

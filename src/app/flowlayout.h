@@ -9,7 +9,8 @@
 
 class FlowLayout : public QLayout {
 public:
-    explicit FlowLayout(QWidget* parent, int spacing = 4);
+    // `spacing` between items of a row, `rowSpacing` between rows.
+    FlowLayout(QWidget* parent, int spacing, int rowSpacing);
     ~FlowLayout() override;
 
     void addItem(QLayoutItem* item) override;
@@ -28,4 +29,5 @@ private:
     int place(const QRect& rect, bool apply) const;
 
     QList<QLayoutItem*> m_items;
+    int m_rowSpacing;
 };

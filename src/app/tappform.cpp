@@ -48,7 +48,9 @@ TAppForm::TAppForm(AppEnvironment env, QWidget* parent)
     // Never larger than the screen, though, room left for the frame: on a small screen or at
     // a large scale factor the settings row wraps instead.
     ensurePolished(); // the style's metrics are part of the minimum size
-    QSize size = QSize(734, 430 + menuBar()->sizeHint().height()).expandedTo(minimumSizeHint());
+    QSize size = QSize(734, 430 + menuBar()->sizeHint().height())
+                     .expandedTo(QSize(Panel1->sizeHint().width(), 0)) // the settings in one row
+                     .expandedTo(minimumSizeHint());
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen)
         size = size.boundedTo(screen->availableGeometry().size() - kFrameAllowance);

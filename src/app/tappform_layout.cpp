@@ -136,7 +136,7 @@ void TAppForm::buildLayout() {
     // screen, or a large scale factor) rather than forcing the window wider than the screen.
     auto* settings = new QWidget(Panel1);
     settings->setObjectName(QStringLiteral("Panel1Settings"));
-    auto* flow = new FlowLayout(settings, 12);
+    auto* flow = new FlowLayout(settings, 12, 2);
     flow->setContentsMargins(0, 0, 0, 0);
     Label1 = named(new QLabel(QStringLiteral("Port"), Panel1), "Label1");
     ComboBox1 = editableBox("ComboBox1", 0, {}, Panel1); // its width follows from its list

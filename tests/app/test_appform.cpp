@@ -291,6 +291,45 @@ TEST_F(MainWindow, Layout) {
     }
 }
 
+// Sizes in device-independent pixels: a 1366 x 768 screen at scale 1.5, a 1920 x 1080 one at 2,
+// and a 1280 x 800 one at 2, each less a title bar and a panel.
+TEST_F(MainWindow, FitsSmallAndScaledScreensWithNothingClipped) {
+    TAppForm& f = createForm();
+    f.show();
+    const QSize minimum = f.minimumSizeHint();
+    for (const QSize screen : {QSize(910, 512), QSize(960, 540), QSize(640, 400)}) {
+        SCOPED_TRACE(QString("%1x%2").arg(screen.width()).arg(screen.height()).toStdString());
+        EXPECT_LE(minimum.width(), screen.width());
+        if (screen.height() >= 512) {
+            EXPECT_LE(minimum.height(), screen.height() - 60);
+        }
+        f.resize(screen.width(), std::max(minimum.height(), screen.height() - 60));
+        QApplication::processEvents();
+        // Every control lies wholly inside the window and inside the panel that holds it.
+        for (QWidget* w : f.findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->isWindow() || !w->parentWidget() || qobject_cast<QMenu*>(w) ||
+                w->objectName().startsWith("qt_"))
+                continue;
+            const QRect inWindow(w->mapTo(&f, QPoint(0, 0)), w->size());
+            EXPECT_TRUE(f.rect().contains(inWindow)) << w->objectName().toStdString();
+            if (w->parentWidget() != &f && !w->parentWidget()->inherits("QAbstractScrollArea") &&
+                !w->inherits("QScrollBar")) {
+                EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
+                    << w->objectName().toStdString() << " in "
+                    << w->parentWidget()->objectName().toStdString();
+            }
+        }
+    }
+    // The settings take one row when there is room, two when the window is narrow.
+    f.resize(900, 480);
+    QApplication::processEvents();
+    EXPECT_EQ(f.Label5->mapTo(&f, QPoint()).y(), f.Label1->mapTo(&f, QPoint()).y());
+    f.resize(640, 480);
+    QApplication::processEvents();
+    EXPECT_GT(f.Label5->mapTo(&f, QPoint()).y(), f.Label1->mapTo(&f, QPoint()).y());
+    EXPECT_GT(f.EditSend->mapTo(&f, QPoint()).y(), f.Label5->mapTo(&f, QPoint()).y());
+}
+
 // Every item of the menu bar and the pop-up menus in order: name, caption, state.
 QStringList describe(const QMenu* menu, const QString& path) {
     QStringList rows;

@@ -1,3 +1,4 @@
+#include "app/statustext.h"
 #include "receive/trafficlog.h"
 #include "support/appformfixture.h"
 #include "support/pseudoterminal.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringListModel>
 #include <QTableView>
 #include <QTest>
@@ -54,6 +56,41 @@ TEST_F(TransmitWindow, TypedTextGoesOutAsItsBytes) {
     QFile log(trafficLogPath(tmp.filePath("logs"), QDate(2026, 3, 1), "outgoing"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll(), "abc\r\n");
+}
+
+TEST_F(TransmitWindow, CtrlEnterSendsAndEnterMakesANewLine) {
+    form->EditSend->setFocus();
+    QTest::keyClicks(form->EditSend, "ab");
+    QTest::keyClick(form->EditSend, Qt::Key_Return);
+    QTest::keyClick(form->EditSend, Qt::Key_C);
+    EXPECT_EQ(form->BytesSentCount, 0u) << "Enter only makes a new line";
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        const Qt::KeyboardModifiers mods =
+            Qt::ControlModifier | (key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QTest::keyClick(form->EditSend, key, mods);
+        EXPECT_EQ(pty.read(5), "ab\r\nc");
+        EXPECT_EQ(form->EditSend->toPlainText(), "ab\nc") << "nothing was inserted";
+    }
+    // Not while sending is not possible.
+    form->ButtonConnect->click();
+    const quint64 sent = form->BytesSentCount;
+    QTest::keyClick(form->EditSend, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(form->BytesSentCount, sent);
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(TransmitWindow, TheStatusBarKeepsOneLineShowingControlsAndElidingTheRest) {
+    QLabel* panel = form->statusPanel(3);
+    const int barHeight = form->StatusBar1->sizeHint().height();
+    form->ComTextGonder("line\r\n");
+    EXPECT_EQ(panel->text(), "Sent: line\r\n");
+    EXPECT_EQ(form->StatusBar1->sizeHint().height(), barHeight) << "the bar does not grow";
+    auto* shown = qobject_cast<StatusText*>(panel);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->shownText(1000), "Sent: line[CR][LF]");
+    const QString cut = shown->shownText(QFontMetrics(panel->font()).horizontalAdvance("Sent: li"));
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026))) << cut.toStdString();
+    EXPECT_TRUE(QString("Sent: line").startsWith(cut.chopped(1))) << cut.toStdString();
 }
 
 TEST_F(TransmitWindow, ChunksOfThirtyTwoBytesWithAPauseBetween) {
