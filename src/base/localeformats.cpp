@@ -1,5 +1,6 @@
 #include "base/localeformats.h"
 
+#include <algorithm>
 #include <ctime>
 #include <langinfo.h>
 #include <locale.h>
@@ -7,6 +8,15 @@
 namespace {
 locale_t asLocale(void* p) {
     return static_cast<locale_t>(p);
+}
+
+struct tm timeValue(const QTime& time) {
+    struct tm value {};
+    value.tm_hour = time.hour();
+    value.tm_min = time.minute();
+    value.tm_sec = time.second();
+    value.tm_mday = 1;
+    return value;
 }
 } // namespace
 
@@ -22,6 +32,9 @@ LocaleFormats::LocaleFormats(const QByteArray& localeName) {
         }
     }
     m_locale = loc;
+    m_name = m_valid ? localeName : QByteArray("C");
+    if (m_name.isEmpty())
+        m_name = setlocale(LC_TIME, nullptr);
     m_dateFormat = nl_langinfo_l(D_FMT, loc);
     m_timeFormat = nl_langinfo_l(T_FMT, loc);
 }
@@ -59,12 +72,7 @@ QString LocaleFormats::shortDate(const QDate& date) const {
 }
 
 QString LocaleFormats::longTime(const QTime& time) const {
-    struct tm value {};
-    value.tm_hour = time.hour();
-    value.tm_min = time.minute();
-    value.tm_sec = time.second();
-    value.tm_mday = 1;
-    return format(m_timeFormat.constData(), value);
+    return format(m_timeFormat.constData(), timeValue(time));
 }
 
 std::optional<QDate> LocaleFormats::readDate(const QString& text) const {
@@ -86,6 +94,174 @@ std::optional<QTime> LocaleFormats::readTime(const QString& text) const {
 
 QString LocaleFormats::listSeparator() const {
     return listSeparatorFor(QString::fromLocal8Bit(nl_langinfo_l(RADIXCHAR, asLocale(m_locale))));
+}
+
+QByteArray LocaleFormats::expanded(const QByteArray& pattern, int depth) const {
+    QByteArray out;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%' || i + 1 == pattern.size()) {
+            out += pattern[i];
+            continue;
+        }
+        qsizetype at = i + 1;
+        if ((pattern[at] == 'E' || pattern[at] == 'O') && at + 1 < pattern.size())
+            ++at;
+        const char directive = pattern[at];
+        const auto composite = [&](nl_item item) {
+            // A locale whose composite names itself would never end.
+            if (depth < 2)
+                out += expanded(nl_langinfo_l(item, asLocale(m_locale)), depth + 1);
+        };
+        switch (directive) {
+        case 'c':
+            composite(D_T_FMT);
+            break;
+        case 'r':
+            composite(T_FMT_AMPM);
+            break;
+        case 'x':
+            composite(D_FMT);
+            break;
+        case 'X':
+            composite(T_FMT);
+            break;
+        case 'Z':
+        case 'z': {
+            // The zone is not a value of the entry: shown as the text longTime() writes.
+            const char zone[] = {'%', directive, '\0'};
+            out += format(zone, timeValue(QTime(0, 0))).toUtf8().replace('%', "%%");
+            break;
+        }
+        default:
+            out += pattern.mid(i, at - i + 1);
+        }
+        i = at;
+    }
+    return out;
+}
+
+QString LocaleFormats::dateDisplayFormat() const {
+    return qtDisplayFormat(expanded(m_dateFormat, 0));
+}
+
+QString LocaleFormats::timeDisplayFormat() const {
+    return qtDisplayFormat(expanded(m_timeFormat, 0));
+}
+
+QLocale LocaleFormats::qtLocale() const {
+    // "de_DE.UTF-8@euro" is the language and country Qt knows as "de_DE".
+    QByteArray name = m_name;
+    const qsizetype end = name.indexOf('.') >= 0 ? name.indexOf('.') : name.indexOf('@');
+    if (end >= 0)
+        name.truncate(end);
+    if (name.isEmpty() || name == "C" || name == "POSIX")
+        return QLocale::c();
+    return QLocale(QString::fromLatin1(name));
+}
+
+QString qtDisplayFormat(const QByteArray& strftimePattern) {
+    const QString pattern = QString::fromUtf8(strftimePattern);
+    QString out, literal;
+    const auto flushLiteral = [&] {
+        // Letters would read as fields; quotes start quoted text.
+        const bool plain = std::none_of(literal.cbegin(), literal.cend(),
+                                        [](QChar c) { return c.isLetter() || c == u'\''; });
+        if (plain)
+            out += literal;
+        else
+            out += u'\'' + QString(literal).replace(u'\'', QStringLiteral("''")) + u'\'';
+        literal.clear();
+    };
+    const auto field = [&](const char* qt) {
+        flushLiteral();
+        out += QLatin1String(qt);
+    };
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != u'%' || i + 1 == pattern.size()) {
+            literal += pattern[i];
+            continue;
+        }
+        ++i;
+        if ((pattern[i] == u'E' || pattern[i] == u'O') && i + 1 < pattern.size())
+            ++i;
+        switch (pattern[i].unicode()) {
+        case 'a':
+            field("ddd");
+            break;
+        case 'A':
+            field("dddd");
+            break;
+        case 'b':
+        case 'h':
+            field("MMM");
+            break;
+        case 'B':
+            field("MMMM");
+            break;
+        case 'd':
+            field("dd");
+            break;
+        case 'e':
+            field("d");
+            break;
+        case 'm':
+            field("MM");
+            break;
+        case 'y':
+            field("yy");
+            break;
+        case 'Y':
+            field("yyyy");
+            break;
+        case 'D':
+            field("MM/dd/yy");
+            break;
+        case 'F':
+            field("yyyy-MM-dd");
+            break;
+        case 'H':
+            field("HH");
+            break;
+        case 'k':
+            field("H");
+            break;
+        case 'I':
+            field("hh");
+            break;
+        case 'l':
+            field("h");
+            break;
+        case 'M':
+            field("mm");
+            break;
+        case 'S':
+            field("ss");
+            break;
+        case 'p':
+            field("AP");
+            break;
+        case 'P':
+            field("ap");
+            break;
+        case 'T':
+            field("HH:mm:ss");
+            break;
+        case 'R':
+            field("HH:mm");
+            break;
+        case '%':
+            literal += u'%';
+            break;
+        case 'n':
+        case 't':
+            literal += u' ';
+            break;
+        default:
+            break; // a value Qt has no field for (day of the year, week number, ...)
+        }
+    }
+    flushLiteral();
+    return out;
 }
 
 QString listSeparatorFor(const QString& decimalSeparator) {

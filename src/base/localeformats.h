@@ -4,8 +4,11 @@
 // and long time formats of LC_TIME (written with strftime, read back with strptime, the whole
 // text consumed) and the list separator (";" where LC_NUMERIC's decimal separator is ",",
 // else ","). Built for the process's own locale, or for a named one (tests).
+// The same formats are also given as Qt display formats, so date and time pickers show what
+// the formats write.
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <QTime>
 
@@ -28,14 +31,30 @@ public:
     std::optional<QTime> readTime(const QString& text) const;
     QString listSeparator() const;
 
+    // The short date and long time formats as QDateTimeEdit display formats (12-hour with
+    // AM/PM where the time format is), with the locale a picker takes its month and day names
+    // and AM/PM texts from. A time-zone name is shown as the fixed text the time format writes.
+    QString dateDisplayFormat() const;
+    QString timeDisplayFormat() const;
+    QLocale qtLocale() const;
+
 private:
     QString format(const char* pattern, const struct tm& value) const;
     bool read(const QString& text, const char* pattern, struct tm& value) const;
+    // `pattern` with the locale's composite directives spelled out and the time zone as text.
+    QByteArray expanded(const QByteArray& pattern, int depth) const;
 
     void* m_locale = nullptr; // locale_t
     bool m_valid = true;
     QByteArray m_dateFormat, m_timeFormat;
+    QByteArray m_name; // the LC_TIME locale's name, such as "en_US.UTF-8"
 };
 
 // ";" where the decimal separator is ",", else ",".
 QString listSeparatorFor(const QString& decimalSeparator);
+
+// A strftime pattern (UTF-8) as a Qt date-time display format: each directive Qt has a field
+// for becomes that field, "%%", "%n" and "%t" become text, the E and O modifiers are ignored,
+// and any other directive is left out; literal text is quoted. The locale-dependent
+// composites (%c, %r, %x, %X) and time zones must be expanded by the caller.
+QString qtDisplayFormat(const QByteArray& strftimePattern);

@@ -4,10 +4,12 @@
 #include "transmit/sendformat.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 
 PeriodSpinBox::PeriodSpinBox(QWidget* parent) : QSpinBox(parent) {
     setObjectName(QStringLiteral("SpinEdit1"));
@@ -39,6 +41,16 @@ int PeriodSpinBox::valueFromText(const QString& text) const {
 
 void PeriodSpinBox::fixup(QString& input) const {
     input = QString::number(periodFromText(input));
+}
+
+void PeriodSpinBox::keyPressEvent(QKeyEvent* event) {
+    // Enter settles the text as leaving the field does. Left to the spin box, which never sees
+    // a final text here, it would put back the last value before OK reads the field.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        setValue(settledValue());
+        lineEdit()->setText(QString::number(value()));
+    }
+    QSpinBox::keyPressEvent(event);
 }
 
 void PeriodSpinBox::focusOutEvent(QFocusEvent* event) {
@@ -74,6 +86,11 @@ TFormChangePeriod::TFormChangePeriod(int period, std::function<void(int)> accept
     Button2->setGeometry(142, 46, 75, 26);
     connect(Button1, &QPushButton::clicked, this, &TFormChangePeriod::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TFormChangePeriod::Button2Click);
+
+    // Centred on the main window's screen, not over the main window as a dialog would be.
+    const QWidget* owner = parent ? parent->window() : nullptr;
+    if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TFormChangePeriod::Button1Click() {

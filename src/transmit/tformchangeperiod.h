@@ -1,8 +1,9 @@
 #pragma once
 
 // TFormChangePeriod: the small non-modal "Change Send Period" window. Shows the period in a
-// field of whole milliseconds (1 to 999999999); OK hands the value to the caller, Cancel, Escape
-// and the close box hand nothing. The window deletes itself when closed.
+// field of whole milliseconds (1 to 999999999); OK (or Enter) hands the value to the caller,
+// Cancel, Escape and the close box hand nothing. It opens centred on the main window's screen
+// and deletes itself when closed.
 
 #include <QDialog>
 #include <QSpinBox>
@@ -13,7 +14,8 @@ class QLabel;
 class QPushButton;
 
 // The period field: accepts whatever could become a number while typing (digits, signs, the
-// decimal separator) and settles the text by the field's rule when it loses the focus.
+// decimal separator) and settles the text by the field's rule when it loses the focus or Enter
+// is pressed in it.
 class PeriodSpinBox : public QSpinBox {
     Q_OBJECT
 public:
@@ -26,6 +28,7 @@ protected:
     QValidator::State validate(QString& input, int& pos) const override;
     int valueFromText(const QString& text) const override;
     void fixup(QString& input) const override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 };
 

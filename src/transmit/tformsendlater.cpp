@@ -11,11 +11,15 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QTableView>
 #include <QTimeEdit>
 
@@ -52,7 +56,12 @@ TFormSendLater::TFormSendLater(SendLaterContext context, QWidget* parent)
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker2 = new QTimeEdit(this);
     DateTimePicker2->setObjectName(QStringLiteral("DateTimePicker2"));
-    DateTimePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    // The pickers read and show dates and times as the list does, in the locale's formats.
+    for (QDateTimeEdit* picker : {static_cast<QDateTimeEdit*>(DateTimePicker1),
+                                  static_cast<QDateTimeEdit*>(DateTimePicker2)})
+        picker->setLocale(m_context.formats->qtLocale());
+    DateTimePicker1->setDisplayFormat(m_context.formats->dateDisplayFormat());
+    DateTimePicker2->setDisplayFormat(m_context.formats->timeDisplayFormat());
     Button1 = new QPushButton(QStringLiteral("ADD"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setFixedSize(110, 53);
@@ -127,7 +136,27 @@ void TFormSendLater::FormShow() {
 
 void TFormSendLater::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // A window brought back from the taskbar was never hidden: the pickers keep what the user
+    // set in them.
+    if (event->spontaneous())
+        return;
+    if (!m_placed) {
+        // Centred on the main window's screen the first time; afterwards where the user left it.
+        m_placed = true;
+        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
     FormShow();
+}
+
+void TFormSendLater::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window wherever the focus is, as in a dialog; closing only hides it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // A click anywhere in the list, on a row or on empty space, once the selection has followed it.

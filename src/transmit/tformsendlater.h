@@ -2,8 +2,9 @@
 
 // TFormSendLater: the "Send Later" window. Edits the schedule of commands to be sent at a date
 // and time, and keeps it in sendlater.csv (rewritten atomically after every change). Created
-// once at start, after the main window; closing it only hides it. The main window's one-second
-// timer does the sending from entries().
+// once at start, after the main window; closing it (or Escape) only hides it. The main window's
+// one-second timer does the sending from entries(). Each showing sets the pickers to the
+// clock's now; the pickers show the locale's date and time formats, as the list does.
 // A file that cannot be read, wholly or in part, is kept aside under a name of its own before
 // anything is written in its place, and the user is told once; if it cannot be kept aside,
 // the schedule lives in memory only until the program ends and the file is left alone.
@@ -70,6 +71,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -80,4 +82,5 @@ private:
 
     SendLaterContext m_context;
     bool m_memoryOnly = false; // the unreadable file could not be kept aside: never write it
+    bool m_placed = false;     // centred once, at the first showing
 };

@@ -39,4 +39,30 @@ TEST(LocaleFormats, DatesTimesAndSeparatorsFollowTheLocale) {
     EXPECT_FALSE(LocaleFormats("xx_NOWHERE").isValid());
 }
 
+TEST(LocaleFormats, StrftimePatternsBecomeQtDisplayFormats) {
+    struct Case {
+        QByteArray pattern;
+        QString qt;
+    };
+    const Case cases[] = {
+        {"%m/%d/%y", "MM/dd/yy"},
+        {"%d.%m.%Y", "dd.MM.yyyy"},
+        {"%I:%M:%S %p", "hh:mm:ss AP"}, // 12-hour only beside its AM/PM field
+        {"%l:%M %P", "h:mm ap"},
+        {"%T", "HH:mm:ss"},
+        {"%e %b %Y", "d MMM yyyy"},
+        {"%A, %B %d", "dddd, MMMM dd"},
+        {"%Y\xE5\xB9\xB4%m\xE6\x9C\x88%d\xE6\x97\xA5", // 年 月 日 are text, not fields
+         QStringLiteral("yyyy'\u5E74'MM'\u6708'dd'\u65E5'")},
+        {"%H h %M", "HH' h 'mm"}, // a letter of the text would be read as the hour
+        {"it's %H", "'it''s 'HH"},
+        {"%Oy.%Od.%Ey", "yy.dd.yy"}, // alternative digits and eras: the plain field
+        {"%j/%H%%", "/HH%"},         // no field for the day of the year
+        {"%H:%M%n%t%", "HH:mm  %"},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(qtDisplayFormat(c.pattern), c.qt) << c.pattern.constData();
+}
+
 } // namespace

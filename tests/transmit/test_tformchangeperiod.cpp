@@ -1,0 +1,56 @@
+#include "transmit/tformchangeperiod.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+TEST(ChangePeriodWindow, EnterAcceptsWhatWasTypedAndEscapeDropsIt) {
+    QWidget mainWindow;
+    mainWindow.show();
+    struct Case {
+        Qt::Key key;
+        std::optional<int> handed;
+    };
+    const Case cases[] = {
+        {Qt::Key_Return, 250}, {Qt::Key_Enter, 250}, {Qt::Key_Escape, std::nullopt}};
+    for (const Case& c : cases) {
+        std::optional<int> handed;
+        QPointer<TFormChangePeriod> window = new TFormChangePeriod(
+            100, [&](int period) { handed = period; }, &mainWindow);
+        window->show();
+        QApplication::setActiveWindow(window);
+        window->SpinEdit1->setFocus();
+        window->SpinEdit1->lineEdit()->selectAll();
+        QTest::keyClicks(window->SpinEdit1, "250");
+        // Pressed in the field, which sees the key before the window does.
+        QTest::keyClick(window->SpinEdit1, c.key);
+        EXPECT_EQ(handed, c.handed) << c.key;
+        EXPECT_FALSE(window->isVisible());
+        delete window; // closed windows delete themselves later
+    }
+}
+
+TEST(ChangePeriodWindow, OpensCentredOnTheMainWindowsScreen) {
+    QWidget mainWindow;
+    mainWindow.move(0, 0);
+    mainWindow.show();
+    auto* window = new TFormChangePeriod(100, {}, &mainWindow);
+    window->show();
+    // Centred as placed before the frame was known: off by at most the frame's thickness.
+    const QSize frame = window->frameGeometry().size() - window->size();
+    const QPoint off =
+        window->geometry().center() - mainWindow.screen()->availableGeometry().center();
+    EXPECT_LE(std::abs(off.x()), frame.width() / 2 + 1) << off.x();
+    EXPECT_LE(std::abs(off.y()), frame.height() + 1) << off.y();
+    delete window;
+}
+
+} // namespace
