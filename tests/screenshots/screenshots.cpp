@@ -1,0 +1,176 @@
+// The pictures of the README, made by scripts/screenshots: the main window receiving from a
+// pseudo-terminal in the HEX view (main-hex.png) and the Send Later window holding two entries
+// (send-later.png), saved into the folder given. Runs the program's own windows over a
+// temporary settings folder with a fixed clock, so the pictures come out the same each time and
+// nothing of the user's is touched.
+//
+// usage: brevane_screenshots FOLDER [--dark]
+//   --dark: a dark desktop palette, for looking at the windows under one.
+
+#include "app/qtmessageboxservice.h"
+#include "app/tappform.h"
+#include "base/appenvironment.h"
+#include "port/serialports.h"
+#include "receive/readpane.h"
+#include "transmit/tformsendlater.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimeEdit>
+
+#include <cstdio>
+#include <cstring>
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+
+// Messages go to the terminal: a picture must never wait for a click.
+class PrintedMessages : public MessageBoxService {
+public:
+    MessageButton show(const MessageRequest& r) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
+        return MessageButton::None;
+    }
+};
+
+void pumpFor(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool save(QWidget& window, const QString& path) {
+    pumpFor(300); // the last paint
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+void useDarkPalette() {
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    palette.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
+    palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x26));
+    palette.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+    palette.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
+    QApplication::setPalette(palette);
+}
+
+// What a GPS receiver and a modem might say, with a few raw bytes between.
+QByteArray deviceOutput() {
+    return QByteArray("$GPRMC,092750.000,A,5321.6802,N,00630.3372,W,0.02,31.66,101226,,,A*43\r\n"
+                      "$GPGGA,092751.000,5321.6802,N,00630.3371,W,1,8,1.03,61.7,M,55.2,M,,*76\r\n"
+                      "OK\r\n") +
+           QByteArray("\x02\x10\x7E\xFF\x00\x03", 6) + QByteArray("AT+CSQ\r\n+CSQ: 24,99\r\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brevane"));
+    QApplication::setOrganizationName(QStringLiteral("TARNICK"));
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s FOLDER [--dark]\n", argv[0]);
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(out.path())) {
+        std::fprintf(stderr, "cannot make %s\n", argv[1]);
+        return 1;
+    }
+    for (int i = 2; i < argc; ++i)
+        if (!std::strcmp(argv[i], "--dark"))
+            useDarkPalette();
+
+    int master = -1, slave = -1;
+    char slaveName[256] = {};
+    if (openpty(&master, &slave, slaveName, nullptr, nullptr) != 0) {
+        std::perror("openpty");
+        return 1;
+    }
+
+    QTemporaryDir tmp;
+    PrintedMessages messages;
+    AppEnvironment env = AppEnvironment::system(messages);
+    env.programFolder = tmp.path();
+    env.configHome = tmp.filePath(QStringLiteral("config"));
+    env.desktopFolder = QStringLiteral("/home/user/Desktop"); // never written: no logging
+    const QDateTime now(QDate(2026, 12, 10), QTime(9, 27, 50));
+    env.clock = [&now] { return now; };
+    env.webHost = QString(); // no update check from a picture
+    env.startProgram = [](const QString&) {};
+    env.terminate = [] {};
+    env.portList = [] { return portBoxList({}); };
+
+    auto form = std::make_unique<TAppForm>(std::move(env));
+    form->FormCreate();
+    form->createSendLaterWindow();
+    form->show();
+    pumpFor(300);
+
+    // Connected to the pseudo-terminal, the HEX view picked as a user would, then the device
+    // talks.
+    form->ComboBox1->setEditText(QString::fromLocal8Bit(slaveName));
+    form->ButtonConnect->click();
+    if (!form->PortConnected) {
+        std::fprintf(stderr, "could not connect to %s\n", slaveName);
+        return 1;
+    }
+    form->RadioButton2->click();
+    form->EditSend->setPlainText(QStringLiteral("AT+CSQ"));
+    const QByteArray data = deviceOutput();
+    if (::write(master, data.constData(), size_t(data.size())) != data.size()) {
+        std::perror("write");
+        return 1;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (form->Memo1->isEmpty() && waited.elapsed() < 5000)
+        pumpFor(50);
+    pumpFor(500); // the rest of it, and the status bar's counters
+
+    bool ok = save(*form, out.filePath(QStringLiteral("main-hex.png")));
+
+    // Two commands for later, the text box holding a third being written.
+    TFormSendLater& later = *form->FormSendLater;
+    form->SendLater2Click();
+    const struct {
+        const char* command;
+        QDateTime when;
+    } entries[] = {
+        {"AT+CSQ", now.addSecs(30 * 60)},
+        {"AT+CFUN=1,1", QDateTime(now.date().addDays(1), QTime(6, 0, 0))},
+    };
+    for (const auto& e : entries) {
+        later.setMemoCommand(QString::fromLatin1(e.command));
+        later.DateTimePicker1->setDate(e.when.date());
+        later.DateTimePicker2->setTime(e.when.time());
+        later.Button1->click();
+    }
+    later.setMemoCommand(QStringLiteral("AT+COPS?"));
+    later.DateTimePicker1->setDate(now.date());
+    later.DateTimePicker2->setTime(QTime(17, 45, 0));
+    ok = save(later, out.filePath(QStringLiteral("send-later.png"))) && ok;
+
+    form->ComKapa();
+    form.reset();
+    ::close(master);
+    ::close(slave);
+    return ok ? 0 : 1;
+}
