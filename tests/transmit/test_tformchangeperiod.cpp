@@ -3,11 +3,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
-#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -36,21 +34,6 @@ TEST(ChangePeriodWindow, EnterAcceptsWhatWasTypedAndEscapeDropsIt) {
         EXPECT_FALSE(window->isVisible());
         delete window; // closed windows delete themselves later
     }
-}
-
-TEST(ChangePeriodWindow, OpensCentredOnTheMainWindowsScreen) {
-    QWidget mainWindow;
-    mainWindow.move(0, 0);
-    mainWindow.show();
-    auto* window = new TFormChangePeriod(100, {}, &mainWindow);
-    window->show();
-    // Centred as placed before the frame was known: off by at most the frame's thickness.
-    const QSize frame = window->frameGeometry().size() - window->size();
-    const QPoint off =
-        window->geometry().center() - mainWindow.screen()->availableGeometry().center();
-    EXPECT_LE(std::abs(off.x()), frame.width() / 2 + 1) << off.x();
-    EXPECT_LE(std::abs(off.y()), frame.height() + 1) << off.y();
-    delete window;
 }
 
 } // namespace
