@@ -1,6 +1,7 @@
 #include "base/localeformats.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <langinfo.h>
 #include <locale.h>
@@ -9,6 +10,52 @@ namespace {
 locale_t asLocale(void* p) {
     return static_cast<locale_t>(p);
 }
+
+// The end of a strftime conversion's flags, width and E or O modifier, which start at `at`.
+qsizetype skipFlagsAndModifier(const QByteArray& pattern, qsizetype at) {
+    const auto is = [&](const char* set) {
+        return at + 1 < pattern.size() && pattern[at] != '\0' &&
+               std::strchr(set, pattern[at]) != nullptr;
+    };
+    while (is("-_0^#"))
+        ++at;
+    while (is("0123456789"))
+        ++at;
+    if (is("EO"))
+        ++at;
+    return at;
+}
+
+// strftime's conversions that Qt has a field for; the "-" flag asks for no leading zero.
+struct QtField {
+    char directive;
+    const char* padded;
+    const char* unpadded;
+};
+constexpr QtField kQtFields[] = {
+    {'a', "ddd", "ddd"},
+    {'A', "dddd", "dddd"},
+    {'b', "MMM", "MMM"},
+    {'h', "MMM", "MMM"},
+    {'B', "MMMM", "MMMM"},
+    {'d', "dd", "d"},
+    {'e', "d", "d"},
+    {'m', "MM", "M"},
+    {'y', "yy", "yy"},
+    {'Y', "yyyy", "yyyy"},
+    {'D', "MM/dd/yy", "MM/dd/yy"},
+    {'F', "yyyy-MM-dd", "yyyy-MM-dd"},
+    {'H', "HH", "H"},
+    {'k', "H", "H"},
+    {'I', "hh", "h"},
+    {'l', "h", "h"},
+    {'M', "mm", "m"},
+    {'S', "ss", "s"},
+    {'p', "AP", "AP"},
+    {'P', "ap", "ap"},
+    {'T', "HH:mm:ss", "HH:mm:ss"},
+    {'R', "HH:mm", "HH:mm"},
+};
 
 struct tm timeValue(const QTime& time) {
     struct tm value {};
@@ -103,9 +150,7 @@ QByteArray LocaleFormats::expanded(const QByteArray& pattern, int depth) const {
             out += pattern[i];
             continue;
         }
-        qsizetype at = i + 1;
-        if ((pattern[at] == 'E' || pattern[at] == 'O') && at + 1 < pattern.size())
-            ++at;
+        const qsizetype at = skipFlagsAndModifier(pattern, i + 1);
         const char directive = pattern[at];
         const auto composite = [&](nl_item item) {
             // A locale whose composite names itself would never end.
@@ -148,116 +193,74 @@ QString LocaleFormats::timeDisplayFormat() const {
     return qtDisplayFormat(expanded(m_timeFormat, 0));
 }
 
-QLocale LocaleFormats::qtLocale() const {
-    // "de_DE.UTF-8@euro" is the language and country Qt knows as "de_DE".
-    QByteArray name = m_name;
-    const qsizetype end = name.indexOf('.') >= 0 ? name.indexOf('.') : name.indexOf('@');
-    if (end >= 0)
-        name.truncate(end);
-    if (name.isEmpty() || name == "C" || name == "POSIX")
-        return QLocale::c();
-    return QLocale(QString::fromLatin1(name));
+template <typename Value, typename Written>
+QLocale LocaleFormats::displayLocale(const QString& displayFormat, const QList<Value>& probes,
+                                     Written written) const {
+    // Qt reads "de_DE.UTF-8@euro" as de_DE, and "C.UTF-8", "POSIX" or an unknown name as C.
+    const QLocale own(QString::fromLatin1(m_name));
+    const auto writesAsWe = [&](const QLocale& locale) {
+        return std::all_of(probes.cbegin(), probes.cend(), [&](const Value& probe) {
+            return locale.toString(probe, displayFormat) == written(probe);
+        });
+    };
+    if (writesAsWe(own) || !writesAsWe(QLocale::c()))
+        return own;
+    return QLocale::c();
+}
+
+QLocale LocaleFormats::dateDisplayLocale() const {
+    // Every month and weekday name, on days of two digits (a space-padded day never matches).
+    QList<QDate> probes;
+    for (int month = 1; month <= 12; ++month)
+        probes.append(QDate(2026, month, month + 10));
+    return displayLocale(dateDisplayFormat(), probes,
+                         [this](const QDate& date) { return shortDate(date); });
+}
+
+QLocale LocaleFormats::timeDisplayLocale() const {
+    // Morning and evening, on hours of two digits.
+    const QList<QTime> probes = {QTime(10, 5, 7), QTime(22, 5, 7)};
+    return displayLocale(timeDisplayFormat(), probes,
+                         [this](const QTime& time) { return longTime(time); });
 }
 
 QString qtDisplayFormat(const QByteArray& strftimePattern) {
-    const QString pattern = QString::fromUtf8(strftimePattern);
-    QString out, literal;
+    const QByteArray& pattern = strftimePattern;
+    QString out;
+    QByteArray literal; // UTF-8, whose bytes of a longer character are never '%'
     const auto flushLiteral = [&] {
+        const QString text = QString::fromUtf8(literal);
+        literal.clear();
         // Letters would read as fields; quotes start quoted text.
-        const bool plain = std::none_of(literal.cbegin(), literal.cend(),
+        const bool plain = std::none_of(text.cbegin(), text.cend(),
                                         [](QChar c) { return c.isLetter() || c == u'\''; });
         if (plain)
-            out += literal;
+            out += text;
         else
-            out += u'\'' + QString(literal).replace(u'\'', QStringLiteral("''")) + u'\'';
-        literal.clear();
-    };
-    const auto field = [&](const char* qt) {
-        flushLiteral();
-        out += QLatin1String(qt);
+            out += u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
     };
     for (qsizetype i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] != u'%' || i + 1 == pattern.size()) {
+        if (pattern[i] != '%' || i + 1 == pattern.size()) {
             literal += pattern[i];
             continue;
         }
-        ++i;
-        if ((pattern[i] == u'E' || pattern[i] == u'O') && i + 1 < pattern.size())
-            ++i;
-        switch (pattern[i].unicode()) {
-        case 'a':
-            field("ddd");
-            break;
-        case 'A':
-            field("dddd");
-            break;
-        case 'b':
-        case 'h':
-            field("MMM");
-            break;
-        case 'B':
-            field("MMMM");
-            break;
-        case 'd':
-            field("dd");
-            break;
-        case 'e':
-            field("d");
-            break;
-        case 'm':
-            field("MM");
-            break;
-        case 'y':
-            field("yy");
-            break;
-        case 'Y':
-            field("yyyy");
-            break;
-        case 'D':
-            field("MM/dd/yy");
-            break;
-        case 'F':
-            field("yyyy-MM-dd");
-            break;
-        case 'H':
-            field("HH");
-            break;
-        case 'k':
-            field("H");
-            break;
-        case 'I':
-            field("hh");
-            break;
-        case 'l':
-            field("h");
-            break;
-        case 'M':
-            field("mm");
-            break;
-        case 'S':
-            field("ss");
-            break;
-        case 'p':
-            field("AP");
-            break;
-        case 'P':
-            field("ap");
-            break;
-        case 'T':
-            field("HH:mm:ss");
-            break;
-        case 'R':
-            field("HH:mm");
-            break;
-        case '%':
-            literal += u'%';
-            break;
-        case 'n':
-        case 't':
-            literal += u' ';
-            break;
-        default:
-            break; // a value Qt has no field for (day of the year, week number, ...)
+        const qsizetype at = skipFlagsAndModifier(pattern, i + 1);
+        const bool unpadded = pattern.mid(i + 1, at - i - 1).contains('-');
+        const char directive = pattern[at];
+        i = at;
+        if (directive == '%') {
+            literal += '%';
+        } else if (directive == 'n' || directive == 't') {
+            literal += ' ';
+        } else {
+            // Any other conversion (day of the year, week number, ...) has no field: left out.
+            for (const QtField& field : kQtFields) {
+                if (field.directive == directive) {
+                    flushLiteral();
+                    out += QLatin1String(unpadded ? field.unpadded : field.padded);
+                    break;
+                }
+            }
         }
     }
     flushLiteral();

@@ -8,6 +8,7 @@
 // the formats write.
 
 #include <QDate>
+#include <QList>
 #include <QLocale>
 #include <QString>
 #include <QTime>
@@ -32,17 +33,24 @@ public:
     QString listSeparator() const;
 
     // The short date and long time formats as QDateTimeEdit display formats (12-hour with
-    // AM/PM where the time format is), with the locale a picker takes its month and day names
-    // and AM/PM texts from. A time-zone name is shown as the fixed text the time format writes.
+    // AM/PM where the time format is), each with the locale a picker should show it in: Qt's
+    // data for this locale where it writes what shortDate()/longTime() write, else "C" where
+    // that does (Qt spells a few AM/PM texts and digits otherwise than the C library). A
+    // time-zone name is shown as the fixed text the time format writes.
     QString dateDisplayFormat() const;
     QString timeDisplayFormat() const;
-    QLocale qtLocale() const;
+    QLocale dateDisplayLocale() const;
+    QLocale timeDisplayLocale() const;
 
 private:
     QString format(const char* pattern, const struct tm& value) const;
     bool read(const QString& text, const char* pattern, struct tm& value) const;
     // `pattern` with the locale's composite directives spelled out and the time zone as text.
     QByteArray expanded(const QByteArray& pattern, int depth) const;
+    // Qt's locale of this name, or "C", whichever writes each probe as `written` does.
+    template <typename Value, typename Written>
+    QLocale displayLocale(const QString& displayFormat, const QList<Value>& probes,
+                          Written written) const;
 
     void* m_locale = nullptr; // locale_t
     bool m_valid = true;
@@ -55,6 +63,7 @@ QString listSeparatorFor(const QString& decimalSeparator);
 
 // A strftime pattern (UTF-8) as a Qt date-time display format: each directive Qt has a field
 // for becomes that field, "%%", "%n" and "%t" become text, the E and O modifiers are ignored,
-// and any other directive is left out; literal text is quoted. The locale-dependent
-// composites (%c, %r, %x, %X) and time zones must be expanded by the caller.
+// the "-" flag drops the leading zero and other flags and widths are ignored, and any other
+// directive is left out; literal text is quoted. The locale-dependent composites (%c, %r, %x,
+// %X) and time zones must be expanded by the caller.
 QString qtDisplayFormat(const QByteArray& strftimePattern);

@@ -57,10 +57,9 @@ TFormSendLater::TFormSendLater(SendLaterContext context, QWidget* parent)
     DateTimePicker2 = new QTimeEdit(this);
     DateTimePicker2->setObjectName(QStringLiteral("DateTimePicker2"));
     // The pickers read and show dates and times as the list does, in the locale's formats.
-    for (QDateTimeEdit* picker : {static_cast<QDateTimeEdit*>(DateTimePicker1),
-                                  static_cast<QDateTimeEdit*>(DateTimePicker2)})
-        picker->setLocale(m_context.formats->qtLocale());
+    DateTimePicker1->setLocale(m_context.formats->dateDisplayLocale());
     DateTimePicker1->setDisplayFormat(m_context.formats->dateDisplayFormat());
+    DateTimePicker2->setLocale(m_context.formats->timeDisplayLocale());
     DateTimePicker2->setDisplayFormat(m_context.formats->timeDisplayFormat());
     Button1 = new QPushButton(QStringLiteral("ADD"), this);
     Button1->setObjectName(QStringLiteral("Button1"));

@@ -56,8 +56,10 @@ TEST(LocaleFormats, StrftimePatternsBecomeQtDisplayFormats) {
          QStringLiteral("yyyy'\u5E74'MM'\u6708'dd'\u65E5'")},
         {"%H h %M", "HH' h 'mm"}, // a letter of the text would be read as the hour
         {"it's %H", "'it''s 'HH"},
-        {"%Oy.%Od.%Ey", "yy.dd.yy"}, // alternative digits and eras: the plain field
-        {"%j/%H%%", "/HH%"},         // no field for the day of the year
+        {"%Oy.%Od.%Ey", "yy.dd.yy"},                // alternative digits and eras: the plain field
+        {"%-d/%-m/%y %-I:%M %p", "d/M/yy h:mm AP"}, // "-": no leading zero
+        {"%_H:%0M %^b %10Y", "HH:mm MMM yyyy"},     // other flags and widths: the plain field
+        {"%j/%H%%", "/HH%"},                        // no field for the day of the year
         {"%H:%M%n%t%", "HH:mm  %"},
         {"", ""},
     };

@@ -58,7 +58,7 @@ protected:
 };
 
 TEST_F(SendLaterPickers, ShowDatesAndTimesAsTheListDoes) {
-    if (!ensureLocales({"en_US.UTF-8", "de_DE.UTF-8", "en_GB.UTF-8"}))
+    if (!ensureLocales({"en_US.UTF-8", "de_DE.UTF-8", "en_GB.UTF-8", "en_CA.UTF-8"}))
         GTEST_SKIP() << "the test locales cannot be made here";
     // Qt's own default locale says nothing about how the list writes dates: the pickers follow
     // the locale the formats come from.
@@ -72,6 +72,8 @@ TEST_F(SendLaterPickers, ShowDatesAndTimesAsTheListDoes) {
         {"en_US.UTF-8", "12/10/2026", "09:05:07 PM", "09:05:07 AM"},
         {"en_GB.UTF-8", "10/12/26", "21:05:07", "09:05:07"},
         {"de_DE.UTF-8", "10.12.2026", "21:05:07", "09:05:07"},
+        // Qt's own data for Canada would write "P.M."
+        {"en_CA.UTF-8", "2026-12-10", "09:05:07 PM", "09:05:07 AM"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.locale.toStdString());
