@@ -49,6 +49,7 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
     // the colour row and the buttons below.
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    m_fonts->setSizeGripEnabled(false); // it would sit in the middle of this window
     if (QLayout* inner = m_fonts->layout())
         inner->setContentsMargins(0, 0, 0, 0);
     m_shown = m_fonts->currentFont();
