@@ -1,5 +1,6 @@
 #include "about/taboutbox.h"
 
+#include "base/desktopfont.h"
 #include "base/messageboxservice.h"
 #include "base/shippedfiles.h"
 #include "i18n/translate.h"
@@ -37,7 +38,7 @@ QString translated(const char* key) {
 }
 
 QFont pixelFont(int pixels, bool underline = false) {
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font(desktopFontFamily());
     font.setPixelSize(pixels);
     font.setUnderline(underline);
     return font;

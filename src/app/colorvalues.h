@@ -21,6 +21,11 @@ std::span<const NamedColor> namedColors();
 QString ColorToString(quint32 color);
 std::optional<quint32> StringToColor(const QString& text);
 
+// clWindow and clWindowText: the pane's colours when none are stored, the palette's base and
+// text colours.
+constexpr quint32 kWindowColor = 0xFF000005;
+constexpr quint32 kWindowTextColor = 0xFF000008;
+
 // A system colour (0xFF000000 + index) and its index 0..30.
 bool isSystemColor(quint32 color);
 int systemColorIndex(quint32 color);

@@ -1,7 +1,12 @@
 #pragma once
 
 // FontColorDialog: the font dialog of the read pane. Qt's font dialog offers face, size, bold,
-// italic, underline and strike-out; this one adds the text colour beside it.
+// italic, underline and strike-out; this one adds the text colour below it.
+//
+// It opens on the face text is really drawn with (a font named but not installed shows the
+// face standing in for it), and what it returns keeps the font it was given wherever the user
+// changed nothing: unchanged, the very same font; with only the size or style changed, the
+// original face name. Escape anywhere cancels the whole dialog, Enter anywhere accepts it.
 
 #include <QColor>
 #include <QDialog>
@@ -18,10 +23,19 @@ public:
     QFont selectedFont() const;
     QColor selectedColor() const { return m_color; }
 
+    // The embedded font chooser, for tests.
+    QFontDialog* fontChooser() const { return m_fonts; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showColor();
 
+    QFont m_original; // as given
+    QFont m_shown;    // what the font chooser showed at first
     QFontDialog* m_fonts = nullptr;
     QPushButton* m_colorButton = nullptr;
+    QPushButton* m_okButton = nullptr;
     QColor m_color;
 };

@@ -4,6 +4,7 @@
 #include "app/startupvalues.h"
 #include "app/versiondata.h"
 #include "base/atomicfile.h"
+#include "base/desktopfont.h"
 #include "base/localeformats.h"
 #include "base/messageboxservice.h"
 #include "i18n/loadlanguage.h"
@@ -35,7 +36,7 @@ constexpr QSize kFrameAllowance(16, 48);
 TAppForm::TAppForm(AppEnvironment env, QWidget* parent)
     : QMainWindow(parent), m_env(std::move(env)), m_port({}, m_env.serialByIdFolder) {
     setObjectName(QStringLiteral("TAppForm"));
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFont(desktopFont(8));
     setWindowIcon(brevaneIcon("brevane"));
     buildLayout();
     buildMenus();

@@ -11,6 +11,7 @@
 // once, before the window is shown) computes the start-up values and applies the settings.
 // Between the two, tests can watch the controls to see the order of start-up.
 
+#include "app/colorvalues.h"
 #include "app/settingsstore.h"
 #include "base/appenvironment.h"
 #include "port/portsession.h"
@@ -113,9 +114,11 @@ public:
     bool FontHatirla();
     // Stores the pane's text colour and font (four keys, one write of the file).
     void FontKaydet();
-    // The pane's colours as the settings file keeps them (0x00BBGGRR or a system colour).
-    quint32 BackgroundColorValue = 0x00FFFFFF;
-    quint32 TextColorValue = 0x00000000;
+    // The pane's colours as the settings file keeps them (0x00BBGGRR or a system colour). With
+    // none stored, the system colours of the palette's base and text, so a dark desktop theme
+    // gives a dark pane; system colours follow the palette as it changes.
+    quint32 BackgroundColorValue = kWindowColor;
+    quint32 TextColorValue = kWindowTextColor;
 
     // The window's dialogs, replaceable by tests; unset: the real dialogs.
     struct Dialogs {
@@ -307,6 +310,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -324,6 +328,8 @@ private:
     void connectServiceHandlers();
     QString serviceHost() const;
     QColor displayColor(quint32 value, bool background) const;
+    // Shows BackgroundColorValue and TextColorValue in the pane, as the palette now gives them.
+    void showPaneColors();
     void showMessageFromConversion(const QString& text);
     bool isTextMode() const;
     bool isLogging() const;

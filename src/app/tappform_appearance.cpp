@@ -117,14 +117,30 @@ void TAppForm::connectAppearanceHandlers() {
     connect(Clear1, &QAction::triggered, this, &TAppForm::Clear1Click);
     connect(Save1, &QAction::triggered, this, &TAppForm::Save1Click);
     connect(Copy1, &QAction::triggered, this, &TAppForm::Copy1Click);
+    // Until the settings are read (or when reading them stops early), the palette's colours.
+    showPaneColors();
+    // The application hears of a new palette in every Qt version; its windows not in all.
+    qApp->installEventFilter(this);
 }
 
 QColor TAppForm::displayColor(quint32 value, bool background) const {
     if (isSystemColor(value))
-        return palette().color(systemRole(systemColorIndex(value)));
-    if ((value & 0xFF000000u) != 0) // clDefault, clNone and other special values
-        return background ? QColor(Qt::white) : QColor(Qt::black);
+        return QApplication::palette(Memo1).color(systemRole(systemColorIndex(value)));
+    if ((value & 0xFF000000u) != 0) // clDefault, clNone and other special values: the default
+        return displayColor(background ? kWindowColor : kWindowTextColor, background);
     return QColor(redOf(value), greenOf(value), blueOf(value));
+}
+
+void TAppForm::showPaneColors() {
+    Memo1->setBackgroundColor(displayColor(BackgroundColorValue, true));
+    Memo1->setTextColor(displayColor(TextColorValue, false));
+}
+
+bool TAppForm::eventFilter(QObject* watched, QEvent* event) {
+    // A new desktop palette: the system colours (the defaults among them) take its colours.
+    if (event->type() == QEvent::ApplicationPaletteChange && watched == qApp)
+        showPaneColors();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TAppForm::showMessageFromConversion(const QString& text) {
@@ -150,14 +166,14 @@ bool TAppForm::FontHatirla() {
     };
 
     const QString background = read("BackgroundColor");
-    std::optional<quint32> value = background.isEmpty() ? 0x00FFFFFFu : color(background);
+    std::optional<quint32> value = background.isEmpty() ? kWindowColor : color(background);
     if (!value)
         return false;
     BackgroundColorValue = *value;
     Memo1->setBackgroundColor(displayColor(BackgroundColorValue, true));
 
     const QString text = read("Textcolor");
-    value = text.isEmpty() ? 0x00000000u : color(text);
+    value = text.isEmpty() ? kWindowTextColor : color(text);
     if (!value)
         return false;
     TextColorValue = *value;
@@ -220,21 +236,29 @@ void TAppForm::ChangeBackgroundColor1Click() {
 }
 
 void TAppForm::ChangeFont1Click() {
+    const QFont initialFont = Memo1->font();
     const QColor initialColor = displayColor(TextColorValue, false);
     std::optional<std::pair<QFont, QColor>> chosen;
     if (dialogs.chooseFont) {
-        chosen = dialogs.chooseFont(Memo1->font(), initialColor);
+        chosen = dialogs.chooseFont(initialFont, initialColor);
     } else {
-        FontColorDialog dialog(Memo1->font(), initialColor, this);
+        FontColorDialog dialog(initialFont, initialColor, this);
         if (dialog.exec() == QDialog::Accepted)
             chosen = std::pair{dialog.selectedFont(), dialog.selectedColor()};
     }
     if (!chosen)
         return;
-    Memo1->setFont(chosen->first); // strike-out included, for this run only
-    TextColorValue =
-        colorFromRgb(chosen->second.red(), chosen->second.green(), chosen->second.blue());
-    Memo1->setTextColor(chosen->second);
+    const auto& [font, color] = *chosen;
+    // OK without a change changes nothing: a stored face that is not installed keeps its name,
+    // a colour that follows the palette keeps following it, and nothing is written.
+    const bool colorChanged = color.rgb() != initialColor.rgb();
+    if (font == initialFont && !colorChanged)
+        return;
+    Memo1->setFont(font); // strike-out included, for this run only
+    if (colorChanged) {
+        TextColorValue = colorFromRgb(color.red(), color.green(), color.blue());
+        Memo1->setTextColor(color);
+    }
     FontKaydet();
 }
 

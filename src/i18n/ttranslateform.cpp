@@ -1,5 +1,6 @@
 #include "i18n/ttranslateform.h"
 
+#include "base/desktopfont.h"
 #include "base/messageboxservice.h"
 #include "base/regularfile.h"
 #include "i18n/languageicons.h"
@@ -31,9 +32,8 @@ using namespace TranslationKeys;
 const QString kEnglish = QStringLiteral("English");
 const QString kLanguageSuffix = QStringLiteral(".lang.txt");
 
-// The desktop's sans-serif font takes Tahoma's place where Tahoma is not installed.
 QFont tahoma(int points) {
-    return QFont(QStringLiteral("Tahoma"), points);
+    return desktopFont(points);
 }
 
 template <typename T> T* named(T* object, const char* name) {

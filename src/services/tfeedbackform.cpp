@@ -1,5 +1,6 @@
 #include "services/tfeedbackform.h"
 
+#include "base/desktopfont.h"
 #include "base/messageboxservice.h"
 #include "i18n/translate.h"
 #include "i18n/translationkeys.h"
@@ -30,9 +31,8 @@ using namespace TranslationKeys;
 // Between the two sentences of a result message: a line break as the message box draws it.
 const QString kEmptyLine = QStringLiteral("\n\n");
 
-// The desktop's sans-serif font takes Tahoma's place where Tahoma is not installed.
 QFont tahoma(int points, bool bold = false) {
-    QFont font(QStringLiteral("Tahoma"), points);
+    QFont font = desktopFont(points);
     font.setBold(bold);
     return font;
 }

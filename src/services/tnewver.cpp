@@ -1,5 +1,6 @@
 #include "services/tnewver.h"
 
+#include "base/desktopfont.h"
 #include "i18n/translate.h"
 #include "i18n/translationkeys.h"
 
@@ -20,7 +21,7 @@ namespace {
 constexpr int kAnimationMs = 100;
 
 QFont popupFont(int pointSize, bool bold = false, bool underline = false) {
-    QFont font(QStringLiteral("Tahoma"), pointSize);
+    QFont font = desktopFont(pointSize);
     font.setBold(bold);
     font.setUnderline(underline);
     return font;
