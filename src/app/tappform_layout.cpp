@@ -7,6 +7,7 @@
 #include "app/singlelinevalidator.h"
 #include "app/statustext.h"
 #include "app/tappform.h"
+#include "base/desktopfont.h"
 #include "port/serialports.h"
 #include "receive/readpane.h"
 
@@ -443,7 +444,7 @@ void TAppForm::buildTimersAndDialogs() {
     TimerSendLater->start();
     TimerChecker->start();
 
-    FontDialog = named(new QFontDialog(QFont(QStringLiteral("Tahoma"), 8), this), "FontDialog");
+    FontDialog = named(new QFontDialog(desktopFont(8), this), "FontDialog");
     ColorDialog = named(new QColorDialog(this), "ColorDialog");
     // The custom-colour part is shown expanded: only Qt's own dialog has it.
     ColorDialog->setOption(QColorDialog::DontUseNativeDialog, true);
