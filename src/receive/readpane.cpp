@@ -544,10 +544,14 @@ struct ReadPane::Impl {
             layoutTimer->start();
     }
 
-    // After lines changed above the view: the same text stays at the top, or the end in view.
-    void restoreView() {
+    // Runs `change`, which may change how many lines there are, keeping the bottom in view
+    // when it was, else the text the user last scrolled to the top: remembering that position
+    // rather than the line start of the moment keeps a series of resizes from creeping up the
+    // text.
+    template <class Change> void keepingView(Change change) {
         const bool bottom = atBottom();
         relayingOut = true;
+        change();
         updateScrollRange();
         if (bottom)
             scrollToBottom();
@@ -557,21 +561,17 @@ struct ReadPane::Impl {
         q->viewport()->update();
     }
 
-    // Wraps everything again (new width or font), keeping the bottom in view when it was, else
-    // the text the user last scrolled to the top: remembering that position rather than the
-    // line start of the moment keeps a series of resizes from creeping up the text.
+    // After line counts changed above the view.
+    void restoreView() {
+        keepingView([] {});
+    }
+
+    // Wraps everything again (new width or font).
     void relayout(bool sameFont) {
-        const bool bottom = atBottom();
-        relayingOut = true;
-        wrapWidth = currentWrapWidth();
-        estimateAll(sameFont);
-        updateScrollRange();
-        if (bottom)
-            scrollToBottom();
-        else
-            bar()->setValue(lineOf(topText));
-        relayingOut = false;
-        q->viewport()->update();
+        keepingView([&] {
+            wrapWidth = currentWrapWidth();
+            estimateAll(sameFont);
+        });
     }
 
     // ---- Measuring and scrolling
