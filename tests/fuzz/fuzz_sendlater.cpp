@@ -32,9 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QChar separator = kSeparators[in.byte() % 2];
 
     // Whatever a file held, the entries read from it are written and read back unchanged.
+    // (Text that did not decode whole is kept aside by the program before it saves; its broken
+    // characters need not survive.)
     const ParsedSchedule read = parseSchedule(in.bytes(), separator);
     FUZZ_CHECK(read.unreadableLines >= 0, "negative count");
-    checkRoundTrip(read.entries, separator);
+    if (read.lossless)
+        checkRoundTrip(read.entries, separator);
 
     QList<SendLaterEntry> entries;
     while (!in.atEnd() && entries.size() < 32) {

@@ -70,6 +70,14 @@ inline QByteArray fuzzShow(const QString& text) {
     return '"' + out + '"';
 }
 
+// Allocations glibc keeps for the life of the process (its cache of loaded locales) are not
+// leaks of ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:argz_add_sep\n"
+           "leak:_nl_find_locale\n"
+           "leak:_nl_load_locale\n";
+}
+
 #define FUZZ_CHECK(condition, ...)                                                                 \
     do {                                                                                           \
         if (!(condition)) {                                                                        \
