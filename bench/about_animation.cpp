@@ -5,6 +5,7 @@
 
 #include "about/taboutbox.h"
 #include "app/icons.h"
+#include "darkpalette.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -44,18 +45,8 @@ int main(int argc, char** argv) {
             seconds = std::atoi(argv[++i]);
     }
 
-    if (dark) {
-        // A desktop with a dark theme, for looking at the window under one.
-        QApplication::setStyle(QStringLiteral("Fusion"));
-        QPalette palette;
-        palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
-        palette.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
-        palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-        palette.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
-        palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
-        palette.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
-        QApplication::setPalette(palette);
-    }
+    if (dark)
+        useDarkPalette();
 
     AboutBoxContext context;
     context.productName = QStringLiteral("Brevane");

@@ -31,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(!r.appname.empty() && !r.version.empty() && !r.local.empty(), "accepted empty");
 
-    const std::string answer = CheckReply::answer(r, "2.1", "https://example.org/download/");
+    const std::string answer = CheckReply::answer(r, "2.1", "http://127.0.0.1/download/");
     const UpdateReply read = parseUpdateReply(QString::fromStdString(answer));
     FUZZ_CHECK(read.valid && read.version == QLatin1String("2.1") &&
-                   read.url == QLatin1String("https://example.org/download/"),
+                   read.url == QLatin1String("http://127.0.0.1/download/"),
                "the program cannot read the reply %s", answer.c_str());
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "app/qtmessageboxservice.h"
 #include "app/tappform.h"
 #include "base/appenvironment.h"
+#include "darkpalette.h"
 #include "port/serialports.h"
 #include "receive/readpane.h"
 #include "transmit/tformsendlater.h"
@@ -19,7 +20,6 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -56,19 +56,6 @@ bool save(QWidget& window, const QString& path) {
     }
     std::printf("%s\n", qPrintable(path));
     return true;
-}
-
-void useDarkPalette() {
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
-    palette.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
-    palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-    palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x26));
-    palette.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
-    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
-    palette.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
-    QApplication::setPalette(palette);
 }
 
 // What a GPS receiver and a modem might say, with a few raw bytes between.
