@@ -85,9 +85,17 @@ QString decodeSettings(QByteArrayView data, bool& lossless) {
         QStringDecoder utf16(data[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
                              QStringDecoder::Flag::Stateless);
         const QByteArrayView body = data.sliced(2);
-        const QString text = utf16.decode(body);
+        QString text = utf16.decode(body);
         // The decoder flags neither a stray last byte nor a lone surrogate.
         lossless = !utf16.hasError() && body.size() % 2 == 0 && QStringView(text).isValidUtf16();
+        // Two names that differ only in a lone surrogate would be written alike and the second
+        // dropped on the next read: each becomes U+FFFD here, as bad UTF-8 bytes do.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (text[i].isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
         return text;
     }
     const bool marked = data.startsWith(kBom);

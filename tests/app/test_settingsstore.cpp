@@ -342,6 +342,25 @@ TEST_F(SettingsFileTest, AFileNotDecodedWholeIsCopiedAsideFirst) {
     EXPECT_FALSE(fromUtf16.UpdateFile());
     EXPECT_EQ(readBytes(utf16), kBom + "[Settings]\r\nPort=COM\xC3\xA9\r\n\r\n");
     EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), QStringList{"settings.ini"});
+
+    // Lone surrogates: names that differ only there are one name, as they will be written, so
+    // the store holds what it writes and the next read gives the same settings.
+    const QString broken = other.filePath("broken.ini");
+    QStringEncoder again(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    writeBytes(broken, again.encode(QStringLiteral("[S") + QChar(0xD800) + "]\r\nA=1\r\nK" +
+                                    QChar(0xDC00) + "=x\r\nK" + QChar(0xDC01) + "=y\r\n[S" +
+                                    QChar(0xD801) + "]\r\nB=2\r\n"));
+    SettingsStore lossy(broken);
+    EXPECT_TRUE(lossy.Load());
+    const QString section = QStringLiteral("S\uFFFD");
+    EXPECT_EQ(lossy.ReadString(section, "A", ""), "1");
+    EXPECT_EQ(lossy.ReadString(section, QStringLiteral("K\uFFFD"), ""), "x");
+    EXPECT_EQ(lossy.ReadString(section, "B", ""), "");
+    lossy.WriteString(section, "A", "3");
+    EXPECT_FALSE(lossy.UpdateFile());
+    SettingsStore reread(broken);
+    EXPECT_FALSE(reread.Load());
+    EXPECT_EQ(reread.Serialize(), lossy.Serialize());
 }
 
 // When the unreadable file cannot even be set aside (here its name has no room for the
