@@ -195,7 +195,7 @@ TEST_F(ServiceServerTest, ServesEveryHelpFileUnderAnyFolderTheLinksComeFrom) {
     const auto help = makeHelpFolder(m_folder);
     std::ofstream(help / "ports.html") << "<!DOCTYPE html><title>Port names</title>";
     std::ofstream(help / "style.css") << "body { margin: 0 }";
-    std::ofstream(help / "logo.svg") << "<svg xmlns=\"http://www.w3.org/2000/svg\"/>";
+    std::ofstream(help / "logo.svg") << "<svg viewBox=\"0 0 1 1\"/>";
     const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     std::ofstream(help / "flag.png", std::ios::binary) << png;
     ServiceOptions o;
@@ -217,7 +217,7 @@ TEST_F(ServiceServerTest, ServesEveryHelpFileUnderAnyFolderTheLinksComeFrom) {
         {"/blog/credits-and-acknowledgements/style.css", "body { margin: 0 }",
          "text/css; charset=utf-8"},
         {"/translation/style.css", "body { margin: 0 }", "text/css; charset=utf-8"},
-        {"/download/logo.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>", "image/svg+xml"},
+        {"/download/logo.svg", "<svg viewBox=\"0 0 1 1\"/>", "image/svg+xml"},
         {"/help/brevane/flag.png", png, "image/png"},
         {"/help/brevane/", "<!DOCTYPE html><title>Brevane</title>", "text/html; charset=utf-8"},
         {"/help/brevane/index.html", "<!DOCTYPE html><title>Brevane</title>",
