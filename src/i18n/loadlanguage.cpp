@@ -116,6 +116,18 @@ LocaleParts parseLocale(QByteArray name) {
     return parts;
 }
 
+// The Windows identifier of a parsed locale, 0 when the table of known locales has none.
+quint32 windowsLanguageId(const LocaleParts& parts) {
+    if (parts.language.isEmpty())
+        return 0;
+    QByteArray id = parts.language;
+    if (!parts.script.isEmpty())
+        id += '_' + parts.script;
+    if (!parts.country.isEmpty())
+        id += '_' + parts.country;
+    return uloc_getLCID(id.constData());
+}
+
 bool isPosixDefault(const QByteArray& name) {
     const qsizetype dot = name.indexOf('.');
     const QByteArray base = dot < 0 ? name : name.left(dot);
@@ -150,15 +162,7 @@ QByteArray messagesLocale() {
 quint32 uiLanguageIdFor(const QByteArray& posixLocale) {
     if (isPosixDefault(posixLocale))
         return kEnglishUnitedStates;
-    const LocaleParts parts = parseLocale(posixLocale);
-    if (parts.language.isEmpty())
-        return kEnglishUnitedStates;
-    QByteArray id = parts.language;
-    if (!parts.script.isEmpty())
-        id += '_' + parts.script;
-    if (!parts.country.isEmpty())
-        id += '_' + parts.country;
-    const quint32 lcid = uloc_getLCID(id.constData());
+    const quint32 lcid = windowsLanguageId(parseLocale(posixLocale));
     return lcid ? lcid : kEnglishUnitedStates;
 }
 
@@ -167,6 +171,10 @@ QString userLocaleNameFor(const QByteArray& posixLocale) {
         return QStringLiteral("en-US");
     const LocaleParts parts = parseLocale(posixLocale);
     if (parts.language.isEmpty() || parts.country.isEmpty())
+        return QStringLiteral("xx");
+    // A well-formed name that the table of known locales does not hold (no identifier, or only
+    // the language's neutral one, whose sublanguage bits are zero) is as unknown as garbage.
+    if (const quint32 lcid = windowsLanguageId(parts); (lcid & 0xFC00) == 0)
         return QStringLiteral("xx");
     return QString::fromLatin1(parts.language + '-' + parts.country);
 }

@@ -31,7 +31,9 @@ TEST(Locale, LanguageIdentifierAndLocaleNameOfAPosixLocale) {
         {"C.UTF-8", 1033, "en-US"},
         {"", 1033, "en-US"},
         {"garbage!", 1033, "xx"},
-        {"xx_YY", 1033, "xx-YY"},
+        {"xx_YY", 1033, "xx"}, // well formed, but no such locale
+        {"en_XX", 9, "xx"}, // a known language in no such country: its neutral identifier
+        {"fr_CA", 3084, "fr-CA"},
         {"EN_us", 1033, "xx"},
     };
     for (const auto& c : cases) {
