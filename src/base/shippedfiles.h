@@ -12,7 +12,11 @@
 // exists there, else in ../share/brevane (whether or not that exists; callers check).
 QString shippedFilePath(const QString& programFile, const QString& relativePath);
 
-// scheme://host/path when `host` is not empty, else the bundled help page `bundledPage`
-// ("index.html") as a file address.
+// Whether `host` (a name or address, with or without ":port") is this machine's loopback:
+// localhost, *.localhost, 127.0.0.0/8 or [::1].
+bool isLoopbackHost(const QString& host);
+
+// scheme://host/path when `host` is not empty (http for a loopback host, whatever `scheme`),
+// else the bundled help page `bundledPage` ("index.html") as a file address.
 QUrl sitePageUrl(const QString& host, const QString& scheme, const QString& path,
                  const QString& programFile, const QString& bundledPage);

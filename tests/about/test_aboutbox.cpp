@@ -98,7 +98,7 @@ TEST_F(AboutBoxTest, LinksOpenTheHostsPagesOrTheBundledHelp) {
     {
         auto box = create("127.0.0.1:8080");
         EXPECT_EQ(box->Label5->text(), "127.0.0.1:8080");
-        EXPECT_EQ(box->Label5->toolTip(), "https://127.0.0.1:8080/");
+        EXPECT_EQ(box->Label5->toolTip(), "http://127.0.0.1:8080/");
         box->Label5Click();
         box->Credits1->trigger();
         box->Howtouninstall1->trigger();
@@ -111,8 +111,8 @@ TEST_F(AboutBoxTest, LinksOpenTheHostsPagesOrTheBundledHelp) {
     }
     const QString help = QDir::cleanPath(folder.filePath("share/brevane/help")) + '/';
     EXPECT_EQ(opened,
-              QList<QUrl>({QUrl("https://127.0.0.1:8080/"),
-                           QUrl("https://127.0.0.1:8080/blog/credits-and-acknowledgements/"),
+              QList<QUrl>({QUrl("http://127.0.0.1:8080/"),
+                           QUrl("http://127.0.0.1:8080/blog/credits-and-acknowledgements/"),
                            QUrl("http://127.0.0.1:8080/blog/how-to-uninstall-tarnick-software/"),
                            QUrl::fromLocalFile(help + "index.html"),
                            QUrl::fromLocalFile(help + "acknowledgements.html"),
@@ -128,7 +128,7 @@ TEST_F(AboutBoxTest, LinkLabelOpensOnClickWithoutStartingADrag) {
     mouse(box->Label5, QEvent::MouseButtonPress, at);
     mouse(box->Label5, QEvent::MouseMove, at + QPoint(30, 30));
     mouse(box->Label5, QEvent::MouseButtonRelease, at);
-    EXPECT_EQ(opened, QList<QUrl>{QUrl("https://127.0.0.1:8080/")});
+    EXPECT_EQ(opened, QList<QUrl>{QUrl("http://127.0.0.1:8080/")});
     EXPECT_EQ(box->pos(), before);
 }
 

@@ -134,7 +134,7 @@ TEST_F(UpdateCheckWiringTest, OnlineHelpOpensTheHostsPageOrTheBundledOne) {
     create().Help2Click();
     const QString page = startupValues().ProductName.toLower().replace(' ', '-');
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0], QUrl("https://127.0.0.1:8080/help/" + page + "/"));
+    EXPECT_EQ(opened[0], QUrl("http://127.0.0.1:8080/help/" + page + "/"));
 
     opened.clear();
     host = "";
