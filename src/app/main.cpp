@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brevane"));
     QApplication::setOrganizationName(QStringLiteral("TARNICK"));
+    // Ties the windows to the installed desktop entry, so docks show its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnick.Brevane"));
 
     QtMessageBoxService messages;
     AppEnvironment env = AppEnvironment::system(messages);
