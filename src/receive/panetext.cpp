@@ -399,6 +399,15 @@ qsizetype PaneText::count(const TextMatcher& m, qsizetype from, qsizetype limit,
     return count;
 }
 
+qsizetype PaneText::lastCounted(const TextMatcher& m, qsizetype from, qsizetype limit) const {
+    qsizetype last = -1;
+    scan(m, from, limit, [&](qsizetype p) {
+        last = p;
+        return p + m.size();
+    });
+    return last;
+}
+
 qsizetype PaneText::memoryUsed() const {
     // What is written of the chunks, in whole pages: only those take memory.
     const qsizetype page = 4096;

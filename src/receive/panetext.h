@@ -51,6 +51,9 @@ public:
     // (for a limit at the end).
     qsizetype count(const TextMatcher& m, qsizetype from, qsizetype limit,
                     qsizetype* resume = nullptr) const;
+    // The last of the matches `count` counts, or -1: the start of the last match in [from, limit)
+    // of the non-overlapping chain taken from `from`.
+    qsizetype lastCounted(const TextMatcher& m, qsizetype from, qsizetype limit) const;
 
     // The memory the text holds, in bytes.
     qsizetype memoryUsed() const;

@@ -717,6 +717,23 @@ struct ReadPane::Impl {
         return p >= 0 ? p : text.lastIndexOf(m, from, size);
     }
 
+    // The find bar's match nearest `from` in the direction asked (wrapping round): always one of
+    // those the count counts. Where matches overlap ("00 00" in "00 00 00"), only the chain taken
+    // from the start without overlaps is stepped through, so "k of n" never passes n.
+    qsizetype findCounted(qsizetype from, bool forward) const {
+        const TextMatcher& m = *matcher;
+        const qsizetype size = text.size();
+        from = std::clamp<qsizetype>(from, 0, size);
+        const qsizetype before = text.lastCounted(m, 0, from);
+        if (forward) {
+            // A counted match that runs over `from` hides the ones it overlaps.
+            const qsizetype start = before >= 0 ? std::max(from, before + m.size()) : from;
+            const qsizetype p = text.indexOf(m, start, size);
+            return p >= 0 ? p : text.indexOf(m, 0, size);
+        }
+        return before >= 0 ? before : text.lastCounted(m, 0, size);
+    }
+
     // The number of matches, counted from the start without overlaps, that begin before `limit`.
     qsizetype countBefore(qsizetype limit) const { return text.count(*matcher, 0, limit); }
 
@@ -773,7 +790,7 @@ struct ReadPane::Impl {
         matcher.emplace(needle,
                         findBar->matchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
         matchCount = text.count(*matcher, 0, text.size(), &countResume);
-        const qsizetype p = find(*matcher, from, true);
+        const qsizetype p = findCounted(from, true);
         selectMatch(p, p >= 0 ? countBefore(p) + 1 : 0);
     }
 
@@ -782,9 +799,15 @@ struct ReadPane::Impl {
             return;
         const bool current = currentMatchSelected();
         const qsizetype n = matcher->size();
-        const qsizetype from =
-            forward ? (current ? matchStart + n : selectionEnd()) : selectionStart();
-        const qsizetype p = find(*matcher, from, forward);
+        qsizetype p;
+        if (forward && current) {
+            // After a counted match the next counted one is simply the next match.
+            p = text.indexOf(*matcher, matchStart + n, text.size());
+            if (p < 0)
+                p = text.indexOf(*matcher, 0, text.size());
+        } else {
+            p = findCounted(forward ? selectionEnd() : selectionStart(), forward);
+        }
         if (p < 0)
             return selectMatch(-1, 0);
         // Stepping on to the next match needs no count from the start.

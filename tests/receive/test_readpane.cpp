@@ -888,6 +888,43 @@ TEST_F(ReadPaneFindBarTest, StepsThroughMatchesAndHoldsTheView) {
     EXPECT_EQ(countText(), "1 of 5");
 }
 
+// Runs of one byte make matches that overlap ("00 00" in "00 00 00 ..."): stepping either way
+// visits only the matches the count counts, so the label never reads "2 of 1".
+TEST_F(ReadPaneFindBarTest, OverlappingMatchesAreSteppedAsCounted) {
+    const struct {
+        int zeros;
+        QList<qsizetype> counted; // starts of the counted matches
+    } cases[] = {{3, {0}}, {10, {0, 6, 12, 18, 24}}};
+    for (const auto& c : cases) {
+        pane.clear();
+        pane.appendText(QString("00 ").repeated(c.zeros));
+        pane.setSelection(0, 0);
+        pane.showFindBar();
+        findText()->clear();
+        QTest::keyClicks(findText(), "00 00");
+        const qsizetype n = c.counted.size();
+        ASSERT_EQ(countText(), QString("1 of %1").arg(n)) << c.zeros;
+        // Backwards round twice from the first, then forwards round twice.
+        for (int i = 1; i <= 2 * n; ++i) {
+            QTest::keyClick(findText(), Qt::Key_Return, Qt::ShiftModifier);
+            const qsizetype k = ((-i % n) + n) % n;
+            EXPECT_EQ(countText(), QString("%1 of %2").arg(k + 1).arg(n))
+                << c.zeros << " back " << i;
+            EXPECT_EQ(pane.cursorPosition(), c.counted[k] + 5) << c.zeros << " back " << i;
+        }
+        for (int i = 1; i <= 2 * n; ++i) {
+            QTest::keyClick(findText(), Qt::Key_Return);
+            const qsizetype k = i % n;
+            EXPECT_EQ(countText(), QString("%1 of %2").arg(k + 1).arg(n)) << c.zeros << " on " << i;
+            EXPECT_EQ(pane.cursorPosition(), c.counted[k] + 5) << c.zeros << " on " << i;
+        }
+        // From a caret inside a counted match, the next one is the next counted match.
+        pane.setSelection(2, 2);
+        QTest::keyClick(findText(), Qt::Key_Return);
+        EXPECT_EQ(countText(), QString("%1 of %2").arg(n > 1 ? 2 : 1).arg(n)) << c.zeros;
+    }
+}
+
 TEST_F(ReadPaneFindBarTest, MatchesAreMarkedInViewWithoutChangingTheText) {
     const QString text = "41 42 43\r\n42 42 41\r\nend";
     pane.appendText(text);
