@@ -150,6 +150,11 @@ void TAppForm::portWentAway() {
     DeviceGone = true;
     m_port.release();
     watchPortDescriptor();
+    if (!m_port.canReopen()) {
+        // Its name may already belong to another terminal: nothing to wait for.
+        statusPanel(0)->setText("Connected: " + m_connectedPortText + " (device gone)");
+        return;
+    }
     statusPanel(0)->setText("Connected: " + m_connectedPortText + " (device gone, waiting)");
     TimerReconnect->start();
 }

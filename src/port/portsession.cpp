@@ -8,12 +8,16 @@
 
 namespace {
 
-// The by-id name that stands for the same device as `path`, else `path` itself.
+// The by-id name that stands for the same device as `path`, else `path` itself; empty for a
+// pseudo-terminal's own numbered name, which is handed to the next terminal opened.
 QString identityOf(const QString& path, const QString& byIdFolder) {
     if (QFileInfo(path).absolutePath() == QDir(byIdFolder).absolutePath())
         return path; // already a by-id name
-    const QString name = byIdNameFor(path, byIdFolder);
-    return name.isEmpty() ? path : QDir(byIdFolder).absoluteFilePath(name);
+    if (const QString name = byIdNameFor(path, byIdFolder); !name.isEmpty())
+        return QDir(byIdFolder).absoluteFilePath(name);
+    if (QDir::cleanPath(QFileInfo(path).absoluteFilePath()).startsWith(QLatin1String("/dev/pts/")))
+        return QString();
+    return path;
 }
 
 } // namespace

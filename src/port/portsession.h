@@ -5,7 +5,9 @@
 // for the window to word. At most one device is open at a time.
 // It remembers what it opened by the device's identity (its /dev/serial/by-id name when it has
 // one, else its path), so that after the device went away the same device can be opened again
-// with the same settings, even when it comes back under another /dev name.
+// with the same settings, even when it comes back under another /dev name. A pseudo-terminal
+// named by its own /dev/pts path has no identity: the kernel gives its number to the next
+// terminal opened, which may be someone's shell.
 
 #include "port/deviceerror.h"
 #include "port/modestring.h"
@@ -36,8 +38,10 @@ public:
     // successful setup() to it.
     DeviceError reopen();
 
-    // The path reopen() opens: the by-id name of the device opened last, else its path.
+    // The path reopen() opens: the by-id name of the device opened last, else its path; empty
+    // when the device cannot be known again.
     const QString& identityPath() const { return m_identity; }
+    bool canReopen() const { return !m_identity.isEmpty(); }
 
     // The open device, or null.
     SerialDevice* device() const { return m_device.get(); }

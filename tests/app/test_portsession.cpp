@@ -343,6 +343,29 @@ TEST_F(PortSessionWindow, UnpluggedDeviceIsOpenedAgainWithTheSameSettingsWhenItC
     EXPECT_FALSE(f.TimerReconnect->isActive());
 }
 
+// A pseudo-terminal's own number goes to the next terminal opened, perhaps a user's shell:
+// one that was opened by that name and closed is never opened again behind the user's back.
+TEST_F(PortSessionWindow, APseudoTerminalNamedByItsNumberIsNotTakenBackWhenTheNumberIsReused) {
+    TAppForm& f = formOn(pty.slavePath());
+    f.ButtonConnect->click();
+    ASSERT_TRUE(f.PortConnected);
+    EXPECT_FALSE(f.portSession().canReopen());
+
+    const QString path = pty.slavePath();
+    pty.closeMaster();
+    ASSERT_TRUE(processEventsUntil([&] { return f.DeviceGone; }));
+    EXPECT_EQ(f.statusPanel(0)->text(), "Connected: " + path + " (device gone)");
+    EXPECT_FALSE(f.TimerReconnect->isActive());
+
+    PseudoTerminal next; // the kernel hands out the lowest free number, very likely the same
+    f.TimerReconnectTimer();
+    f.refreshPortList();
+    EXPECT_TRUE(f.DeviceGone);
+    EXPECT_EQ(f.PortHandle(), nullptr);
+    f.ButtonConnect->click(); // disconnecting still works
+    expectConnected(f, false);
+}
+
 TEST_F(PortSessionWindow, DeviceIsKnownAgainByItsStableNameUnderAnotherPath) {
     QDir().mkpath(tmp.filePath("by-id"));
     const QString stable = tmp.filePath("by-id/usb-Maker_Adapter_A1B2-if00-port0");
