@@ -125,17 +125,36 @@ void ServiceServer::route(httplib::Server& server, bool secure) {
     server.set_write_timeout(kWriteTimeoutSeconds, 0);
     server.set_keep_alive_timeout(kKeepAliveSeconds);
 
-    server.Post("/php/check2.php",
-                [this, secure](const httplib::Request& req, httplib::Response& res) {
-                    int status = 200;
-                    res.set_content(check(req, secure, status), kText);
-                    res.status = status;
+    // The bodies are read here rather than by the library, whose own reading refuses any form
+    // body over 8 KiB: far less than a feedback text may take.
+    const auto withBody = [](auto answer) {
+        return [answer](const httplib::Request& req, httplib::Response& res,
+                        const httplib::ContentReader& content) {
+            httplib::Request full = req;
+            // A declared length over the limit is refused unread, and the connection closed.
+            bool fits = req.get_header_value<std::uint64_t>("Content-Length") <= kMaxBodyBytes;
+            if (!fits)
+                res.set_header("Connection", "close");
+            else
+                content([&](const char* data, std::size_t length) {
+                    fits = full.body.size() + length <= kMaxBodyBytes;
+                    if (fits)
+                        full.body.append(data, length);
+                    return fits;
                 });
-    server.Post("/php/feedback.php", [this](const httplib::Request& req, httplib::Response& res) {
-        int status = 200;
-        res.set_content(feedback(req, status), kText);
-        res.status = status;
-    });
+            int status = 413;
+            res.set_content(fits ? answer(full, status) : CheckReply::error("request too large"),
+                            kText);
+            res.status = status;
+        };
+    };
+    server.Post("/php/check2.php",
+                withBody([this, secure](const httplib::Request& req, int& status) {
+                    return check(req, secure, status);
+                }));
+    server.Post("/php/feedback.php", withBody([this](const httplib::Request& req, int& status) {
+                    return feedback(req, status);
+                }));
     server.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
         if (auto file = m_pages.read(req.path)) {
             res.set_content(std::move(file->content), file->contentType);

@@ -1,5 +1,6 @@
 // Starts the whole service on 127.0.0.1 with ephemeral ports and talks to it as the program
 // would.
+#include "feedbackrequest.h"
 #include "feedbackstore.h"
 #include "helppages.h"
 #include "ratelimiter.h"
@@ -111,6 +112,24 @@ TEST_F(ServiceServerTest, RefusesMalformedRequestsWithError) {
     const auto stored = m_store->all();
     ASSERT_TRUE(stored);
     EXPECT_TRUE(stored.value->empty());
+}
+
+// The longest text the window sends, in a script of two bytes a letter: some 60 KB of form.
+TEST_F(ServiceServerTest, StoresTheLongestFeedbackTheWindowSends) {
+    start();
+    auto c = client();
+    std::string encoded;
+    for (std::size_t i = 0; i < FeedbackRequest::kMaxTextChars; ++i)
+        encoded += "%D0%B6"; // U+0436
+    const auto res = c.Post("/php/feedback.php",
+                            "cmd=feedback&appname=A&version=2.0&feedback=" + encoded, kForm);
+    ASSERT_TRUE(res) << httplib::to_string(res.error());
+    EXPECT_EQ(res->status, 200) << res->body;
+    EXPECT_EQ(res->body, "OK");
+    const auto stored = m_store->all();
+    ASSERT_TRUE(stored) << stored.error;
+    ASSERT_EQ(stored.value->size(), 1u);
+    EXPECT_EQ(stored.value->front().text.size(), 2 * FeedbackRequest::kMaxTextChars);
 }
 
 TEST_F(ServiceServerTest, StoresFeedbackAndAnswersOk) {
