@@ -215,14 +215,23 @@ void TFeedbackForm::showChoice() {
 }
 
 // The memo's limit, as a text box with a maximum length has it: what goes past it is cut
-// from the end of the text just typed or pasted.
+// from the end of the text just typed or pasted. A line break counts as the two characters
+// (CR LF) it is sent as, so the text sent never passes the limit the service holds to.
 void TFeedbackForm::limitMemoLength(int position, int added) {
     QTextDocument* document = Memo1->document();
-    const int excess = document->characterCount() - 1 - kMemoMaxLength;
+    const int lineBreaks = document->blockCount() - 1;
+    int excess = document->characterCount() - 1 + lineBreaks - kMemoMaxLength;
     if (excess <= 0 || added <= 0)
         return;
-    const int cut = std::min(excess, added);
     QTextCursor cursor(document);
+    cursor.setPosition(position);
+    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+    const QString addedText = cursor.selectedText(); // line breaks as U+2029
+    int cut = 0;
+    while (excess > 0 && cut < addedText.size()) {
+        excess -= addedText[addedText.size() - 1 - cut] == QChar::ParagraphSeparator ? 2 : 1;
+        ++cut;
+    }
     cursor.setPosition(position + added - cut);
     cursor.setPosition(position + added, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();

@@ -108,6 +108,15 @@ TEST_F(FeedbackForm, ShowsItsControlsInEnglish) {
     EXPECT_EQ(f.Memo1->toPlainText(), QString(9990, 'a') + QString(10, 'b'));
     QTest::keyClicks(f.Memo1, "cc");
     EXPECT_EQ(f.Memo1->toPlainText().size(), 10000);
+
+    // A line break is sent as CR LF, two of the 10000: a pasted text of many lines is cut so
+    // that what is sent still fits.
+    f.Memo1->setPlainText(QString(9990, 'a'));
+    f.Memo1->moveCursor(QTextCursor::End);
+    f.Memo1->insertPlainText("\nb\nc\nd\ne\n");
+    EXPECT_EQ(f.Memo1->toPlainText(), QString(9990, 'a') + "\nb\nc\nd");
+    QTest::keyClick(f.Memo1, Qt::Key_Return);
+    EXPECT_EQ(f.Memo1->toPlainText(), QString(9990, 'a') + "\nb\nc\nd");
 }
 
 TEST_F(FeedbackForm, LikeAndDislikeToggleAndExcludeEachOther) {
