@@ -19,10 +19,10 @@
 #include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -267,14 +267,16 @@ void TFeedbackForm::startPost(const QStringList& fields) {
     connect(m_watcher, &QFutureWatcherBase::finished, this, &TFeedbackForm::finishPost);
     m_watcher->setFuture(promise->future());
     promise->start();
-    // The worker holds its own copies; the window may be gone when it ends.
-    QThreadPool::globalInstance()->start([promise, post = m_context.post, fields] {
+    // The worker holds its own copies; the window may be gone when it ends. A thread of its
+    // own rather than Qt's shared pool, which the program waits for when it ends: quitting
+    // during a post must not wait for the network.
+    std::thread([promise, post = m_context.post, fields] {
         PostResult result;
         if (post)
             result = post(fields, kFeedbackTimeoutMs);
         promise->addResult(result);
         promise->finish();
-    });
+    }).detach();
 }
 
 void TFeedbackForm::finishPost() {
