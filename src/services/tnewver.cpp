@@ -154,8 +154,13 @@ void TNewVer::setLinkHovered(bool hovered) {
 }
 
 void TNewVer::Label2Click() {
-    const QUrl address =
-        m_content.downloadUrl.isEmpty() ? m_content.homePage : QUrl(m_content.downloadUrl);
+    // The address comes from the network, perhaps over plain http: only a web page is opened
+    // from it, never a file, a program's own scheme or a relative name.
+    const QUrl download(m_content.downloadUrl, QUrl::StrictMode);
+    const QString scheme = download.scheme().toLower();
+    const bool webPage = download.isValid() && !download.host().isEmpty() &&
+                         (scheme == QLatin1String("https") || scheme == QLatin1String("http"));
+    const QUrl address = webPage ? download : m_content.homePage;
     if (m_content.openUrl)
         m_content.openUrl(address);
     closeAnimated();

@@ -71,8 +71,15 @@ TEST_F(TNewVerTest, LinkOpensTheDownloadPageOrTheHomePageAndCloses) {
         QString downloadUrl;
         QUrl expected;
     };
+    // Only a web page named by the reply is opened; anything else gives the home page.
     const Case cases[] = {{"https://127.0.0.1:9/dl", QUrl("https://127.0.0.1:9/dl")},
-                          {"", QUrl("https://127.0.0.1:9/")}};
+                          {"HTTP://127.0.0.1:9/dl?v=2.1", QUrl("http://127.0.0.1:9/dl?v=2.1")},
+                          {"", QUrl("https://127.0.0.1:9/")},
+                          {"file:///etc/passwd", QUrl("https://127.0.0.1:9/")},
+                          {"x-scheme-handler:run", QUrl("https://127.0.0.1:9/")},
+                          {"javascript:alert(1)", QUrl("https://127.0.0.1:9/")},
+                          {"/download/", QUrl("https://127.0.0.1:9/")},
+                          {"https://", QUrl("https://127.0.0.1:9/")}};
     for (const Case& c : cases) {
         opened.clear();
         auto popup = create(c.downloadUrl);
