@@ -25,7 +25,7 @@ void TAppForm::SendFeedback1Click() {
             return result;
         };
     } else {
-        context.post = feedbackPostTo(webHost());
+        context.post = feedbackPostTo(serviceHost());
     }
     TFeedbackForm form(std::move(context), this);
     form.exec();
