@@ -39,6 +39,15 @@ bool noModemLines(int err) {
     return err == ENOTTY || err == EINVAL || err == kEnoioctlcmd;
 }
 
+// Names the processes holding the line at the end of the error's details.
+void appendHolders(DeviceError& e, const QList<PortHolder>& holders) {
+    QStringList names;
+    for (const PortHolder& holder : holders)
+        names.append(holder.describe());
+    if (!names.isEmpty())
+        e.detail += QStringLiteral(", ") + names.join(QStringLiteral(", "));
+}
+
 DeviceError::Kind openErrorKind(int err) {
     switch (err) {
     case ENOENT:
@@ -182,6 +191,9 @@ DeviceError LinuxSerialDevice::open() {
                 e.detail = QStringLiteral("Cannot open ") + m_path + QStringLiteral(": ") +
                            qt_error_string(err) + QStringLiteral(". ") + advice;
         }
+        // Held in exclusive mode: a holder that also took a flock can still be named.
+        if (err == EBUSY)
+            appendHolders(e, flockHolders(m_path, m_paths));
         return e;
     }
 
@@ -202,13 +214,8 @@ DeviceError LinuxSerialDevice::open() {
         const int err = errno;
         DeviceError e = DeviceError::fromErrno(DeviceError::InUse, err,
                                                QStringLiteral("Cannot lock ") + m_path);
-        if (err == EWOULDBLOCK) {
-            QStringList names;
-            for (const PortHolder& holder : flockHolders(fd, m_paths))
-                names.append(holder.describe());
-            if (!names.isEmpty())
-                e.detail += QStringLiteral(", ") + names.join(QStringLiteral(", "));
-        }
+        if (err == EWOULDBLOCK)
+            appendHolders(e, flockHolders(fd, m_paths));
         return fail(e);
     }
     if (ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY)

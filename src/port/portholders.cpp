@@ -186,10 +186,9 @@ QList<qint64> flockHolderPids(const QByteArray& procLocks, unsigned devMajor, un
     return pids;
 }
 
-QList<PortHolder> flockHolders(int fd, const PortSystemPaths& paths) {
-    struct stat st {};
-    if (fstat(fd, &st) != 0)
-        return {};
+namespace {
+
+QList<PortHolder> flockHoldersOf(const struct stat& st, const PortSystemPaths& paths) {
     QFile locks(paths.procDir + QStringLiteral("/locks"));
     if (!locks.open(QIODevice::ReadOnly))
         return {};
@@ -202,4 +201,20 @@ QList<PortHolder> flockHolders(int fd, const PortSystemPaths& paths) {
         holders.append(holder);
     }
     return holders;
+}
+
+} // namespace
+
+QList<PortHolder> flockHolders(int fd, const PortSystemPaths& paths) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return {};
+    return flockHoldersOf(st, paths);
+}
+
+QList<PortHolder> flockHolders(const QString& path, const PortSystemPaths& paths) {
+    struct stat st {};
+    if (stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return flockHoldersOf(st, paths);
 }

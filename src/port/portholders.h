@@ -47,5 +47,7 @@ std::optional<PortHolder> uucpLockHolder(const QString& devicePath, const PortSy
 QList<qint64> flockHolderPids(const QByteArray& procLocks, unsigned devMajor, unsigned devMinor,
                               quint64 inode);
 
-// The holders of a flock on the file open as `fd`, with their command names.
+// The holders of a flock on the file open as `fd`, or on the file at `path`, with their
+// command names.
 QList<PortHolder> flockHolders(int fd, const PortSystemPaths& paths);
+QList<PortHolder> flockHolders(const QString& path, const PortSystemPaths& paths);

@@ -13,7 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -293,6 +296,85 @@ TEST_F(LockFolders, PortFlockedByAnotherProcessNamesIt) {
 
     // Released with the child's end: the line opens.
     EXPECT_FALSE(device.open());
+}
+
+// A holder that also set exclusive mode (TIOCEXCL) makes the open itself fail for anyone but
+// root: it is still named, from /proc/locks by the device's number.
+TEST_F(LockFolders, PortHeldInExclusiveModeNamesItsHolderToo) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.isValid());
+    const QByteArray slave = QFile::encodeName(pty.slavePath());
+    const passwd* nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    if (geteuid() == 0 && !nobody)
+        GTEST_SKIP() << "no user to become";
+    if (nobody) {
+        // The opener is another user, whom exclusive mode stops; it may open the line otherwise.
+        ASSERT_EQ(0, chmod(slave.constData(), 0666));
+        ASSERT_EQ(0, chmod(QFile::encodeName(tmp.path()).constData(), 0755));
+    }
+    int ready[2], release[2];
+    ASSERT_EQ(0, pipe(ready));
+    ASSERT_EQ(0, pipe(release));
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        prctl(PR_SET_NAME, "exclholder");
+        ::close(ready[0]);
+        ::close(release[1]);
+        const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);
+        const char ok =
+            fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && ioctl(fd, TIOCEXCL) == 0 ? '1' : '0';
+        if (::write(ready[1], &ok, 1) != 1)
+            _exit(1);
+        char c;
+        while (::read(release[0], &c, 1) < 0 && errno == EINTR) {
+        }
+        _exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    char ok = '0';
+    ASSERT_EQ(1, ::read(ready[0], &ok, 1));
+    ::close(ready[0]);
+
+    int report[2]; // made after the holder started, which must not keep it open
+    ASSERT_EQ(0, pipe(report));
+    const pid_t opener = fork();
+    ASSERT_GE(opener, 0);
+    if (opener == 0) {
+        ::close(report[0]);
+        alarm(20);
+        if (nobody && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                       setuid(nobody->pw_uid) != 0))
+            _exit(2);
+        PortSystemPaths real = paths;
+        real.procDir = QStringLiteral("/proc");
+        LinuxSerialDevice device(pty.slavePath(), real);
+        const DeviceError e = device.open();
+        const QByteArray text = QByteArray::number(int(e.kind)) + '\n' + e.detail.toUtf8();
+        _exit(::write(report[1], text.constData(), size_t(text.size())) == text.size() ? 0 : 1);
+    }
+    ::close(report[1]);
+    QByteArray got;
+    char buffer[1024];
+    ssize_t n;
+    while ((n = ::read(report[0], buffer, sizeof buffer)) > 0)
+        got.append(buffer, n);
+    ::close(report[0]);
+    int status = 0;
+    waitpid(opener, &status, 0);
+    ::close(release[1]);
+    waitpid(holder, nullptr, 0);
+    ASSERT_EQ('1', ok) << "the holder could not lock the line";
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "could not give up root";
+
+    const qsizetype split = got.indexOf('\n');
+    ASSERT_GT(split, 0);
+    EXPECT_EQ(int(DeviceError::InUse), got.left(split).toInt());
+    const QString detail = QString::fromUtf8(got.mid(split + 1));
+    EXPECT_TRUE(detail.startsWith("Cannot open " + pty.slavePath())) << detail.toStdString();
+    EXPECT_TRUE(detail.contains(QStringLiteral("PID %1 (exclholder)").arg(holder)))
+        << detail.toStdString();
 }
 
 } // namespace
