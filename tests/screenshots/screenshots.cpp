@@ -1,41 +1,58 @@
 // The pictures of the README, made by scripts/screenshots: the main window receiving from a
 // pseudo-terminal in the HEX view (main-hex.png) and the Send Later window holding two entries
-// (send-later.png), saved into the folder given. Runs the program's own windows over a
-// temporary settings folder with a fixed clock, so the pictures come out the same each time and
-// nothing of the user's is touched.
+// (send-later.png), saved into the folder given. Into any folder but the README's, one picture
+// of each other window follows, for looking at them: font.png, language.png, about.png,
+// feedback.png, update.png, change-period.png and message.png (a connection error with its
+// details shown). Runs the program's own windows over a temporary settings folder with a fixed
+// clock, so the pictures come out the same each time and nothing of the user's is touched.
 //
 // usage: brevane_screenshots FOLDER [--dark]
 //   --dark: a dark desktop palette, for looking at the windows under one.
 
+#include "app/icons.h"
 #include "app/qtmessageboxservice.h"
+#include "app/startupvalues.h"
 #include "app/tappform.h"
 #include "base/appenvironment.h"
 #include "darkpalette.h"
+#include "i18n/loadlanguage.h"
 #include "port/serialports.h"
 #include "receive/readpane.h"
+#include "services/tnewver.h"
+#include "transmit/tformchangeperiod.h"
 #include "transmit/tformsendlater.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimeEdit>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <pty.h>
 #include <unistd.h>
 
 namespace {
 
-// Messages go to the terminal: a picture must never wait for a click.
+// Messages go to the terminal: a picture must never wait for a click. Only the picture of a
+// message box sets `boxes`, and closes the box it opens.
 class PrintedMessages : public MessageBoxService {
 public:
+    MessageBoxService* boxes = nullptr;
     MessageButton show(const MessageRequest& r) override {
+        if (boxes)
+            return boxes->show(r);
         std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
         return MessageButton::None;
     }
@@ -56,6 +73,87 @@ bool save(QWidget& window, const QString& path) {
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// Saves the modal window `open` brings up and closes it, from a timer that runs inside the
+// window's own event loop; `prepare` may change the window first.
+bool saveModal(const std::function<void()>& open, const QString& path,
+               const std::function<void(QWidget&)>& prepare = {}) {
+    bool ok = false;
+    QTimer grab; // gone on return, should no window have opened
+    grab.setSingleShot(true);
+    QObject::connect(&grab, &QTimer::timeout, [&] {
+        auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!window) {
+            std::fprintf(stderr, "no window opened for %s\n", qPrintable(path));
+            return;
+        }
+        if (prepare)
+            prepare(*window);
+        ok = save(*window, path);
+        window->reject();
+    });
+    grab.start(0);
+    open();
+    if (grab.isActive())
+        std::fprintf(stderr, "no window opened for %s\n", qPrintable(path));
+    return ok;
+}
+
+// Opens the details of a message box, as its Show Details button does.
+void showDetails(QWidget& window) {
+    if (auto* buttons = window.findChild<QDialogButtonBox*>())
+        for (QAbstractButton* button : buttons->buttons())
+            if (buttons->buttonRole(button) == QDialogButtonBox::ActionRole)
+                button->click();
+}
+
+// One picture of each window the main window opens besides the two of the README.
+bool saveOtherWindows(TAppForm& form, PrintedMessages& messages, const QDir& out) {
+    // The shipped languages listed, as the program finds them beside itself, and none loaded
+    // (no table entry for English), so every window stays in English.
+    LoadLanguage(QStringLiteral(BREVANE_SOURCE_DIR "/Languages"), QString(), uiLanguageIdFor("C"));
+    bool ok = true;
+    const std::pair<QAction*, const char*> modals[] = {
+        {form.ChangeFont1, "font.png"},
+        {form.Language1, "language.png"},
+        {form.About1, "about.png"},
+        {form.SendFeedback1, "feedback.png"},
+    };
+    for (const auto& [opener, name] : modals) {
+        const QString path = out.filePath(QString::fromLatin1(name));
+        ok = saveModal([opener] { opener->trigger(); }, path) && ok;
+    }
+
+    // Made as the update check's answer makes it: a check needs a web host.
+    NewVerContent content;
+    content.productName = startupValues().ProductName;
+    content.newVersion = QStringLiteral("9.9");
+    content.programIcon = brevaneIcon(QStringLiteral("brevane"));
+    content.closeIcon = brevaneIcon(QStringLiteral("close"));
+    auto* update = new TNewVer(std::move(content), &form);
+    pumpFor(300); // its opening animation
+    ok = save(*update, out.filePath(QStringLiteral("update.png"))) && ok;
+    update->Button1Click();
+
+    form.ChangeSendPeriod1->trigger();
+    if (auto* period = form.findChild<TFormChangePeriod*>()) {
+        ok = save(*period, out.filePath(QStringLiteral("change-period.png"))) && ok;
+        period->close();
+    } else {
+        std::fprintf(stderr, "no Change Send Period window\n");
+        ok = false;
+    }
+
+    // A port that is not there gives the usual error, with the system's reason as details.
+    QtMessageBoxService boxes;
+    messages.boxes = &boxes;
+    form.ComKapa();
+    form.ComboBox1->setEditText(QStringLiteral("/dev/ttyUSB7"));
+    const QString path = out.filePath(QStringLiteral("message.png"));
+    ok = saveModal([&] { form.ButtonConnect->click(); }, path, showDetails) && ok;
+    messages.boxes = nullptr;
+    return ok;
 }
 
 // What a GPS receiver and a modem might say, with a few raw bytes between.
@@ -154,6 +252,11 @@ int main(int argc, char** argv) {
     later.DateTimePicker1->setDate(now.date());
     later.DateTimePicker2->setTime(QTime(17, 45, 0));
     ok = save(later, out.filePath(QStringLiteral("send-later.png"))) && ok;
+
+    // The repository keeps only the README's pictures.
+    const QFileInfo readmeFolder(QStringLiteral(BREVANE_SOURCE_DIR "/docs/screenshots"));
+    if (QFileInfo(out.path()).canonicalFilePath() != readmeFolder.canonicalFilePath())
+        ok = saveOtherWindows(*form, messages, out) && ok;
 
     form->ComKapa();
     form.reset();
