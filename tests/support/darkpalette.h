@@ -16,6 +16,15 @@ inline void useDarkPalette() {
     palette.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
     palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
     palette.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
+    // Links and the bevel shades too, as a whole dark theme sets them; left out, they keep
+    // Qt's light defaults (pure blue links, white edges).
+    palette.setColor(QPalette::Link, QColor(0x6c, 0xb4, 0xff));
+    palette.setColor(QPalette::LinkVisited, QColor(0xb4, 0x8c, 0xff));
+    palette.setColor(QPalette::Light, QColor(0x55, 0x55, 0x55));
+    palette.setColor(QPalette::Midlight, QColor(0x48, 0x48, 0x48));
+    palette.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x30));
+    palette.setColor(QPalette::Dark, QColor(0x22, 0x22, 0x22));
+    palette.setColor(QPalette::Shadow, QColor(0x10, 0x10, 0x10));
     // As a dark desktop theme does, so a disabled control looks disabled.
     for (const QPalette::ColorRole role :
          {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
