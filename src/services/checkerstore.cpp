@@ -1,6 +1,7 @@
 #include "services/checkerstore.h"
 
 #include "base/atomicfile.h"
+#include "base/regularfile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -11,6 +12,8 @@
 namespace {
 
 const QString kSection = QStringLiteral("[Settings]");
+// Five short values; a file far larger than that is not the store's.
+constexpr qint64 kMaxStoreBytes = 1 << 20;
 
 } // namespace
 
@@ -33,11 +36,15 @@ StoreResult CheckerStore::open() {
     m_open = false;
     if (!QDir().mkpath(m_folder))
         return {false, QStringLiteral("Cannot create the folder %1").arg(m_folder)};
-    QFile file(filePath());
-    if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly))
-            return {false, file.errorString()};
-        for (const QByteArray& raw : file.readAll().split('\n')) {
+    // Left by a write that was killed; only this program's own temporaries of this file.
+    removeStaleTemporaries(filePath());
+    // A small file: anything that is not a regular file of reasonable size is refused, never
+    // waited on (a FIFO) or read without end.
+    const RegularFileRead read = readRegularFile(filePath(), kMaxStoreBytes);
+    if (read.status == RegularFileRead::Status::Failed)
+        return {false, read.reason};
+    if (read.ok()) {
+        for (const QByteArray& raw : read.bytes.split('\n')) {
             QString line = QString::fromUtf8(raw);
             if (line.endsWith(QLatin1Char('\r')))
                 line.chop(1);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray fileBytes(const QString& path) {
@@ -69,6 +71,31 @@ TEST(CheckerStore, AFolderThatCannotBeMadeFailsToOpenAndRefusesWrites) {
     const StoreResult write = store.writeNumber("HowMany", 1);
     EXPECT_FALSE(write.ok);
     EXPECT_FALSE(write.error.isEmpty());
+}
+
+// The store lives in the user's folder, where anything may lie: a FIFO in its place is refused
+// at once (never waited on), and what a killed write left behind is cleared at the next open.
+TEST(CheckerStore, OpensOnlyARegularFileAndClearsItsStaleTemporaries) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CheckerStore store(dir.path());
+    const QString stale = store.filePath() + ".brevane-Ab12Cd.tmp";
+    const QString foreign = store.filePath() + ".Ab12Cd";
+    for (const QString& path : {stale, foreign}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_EQ(0, mkfifo(QFile::encodeName(store.filePath()).constData(), 0600));
+    const StoreResult opened = store.open();
+    EXPECT_FALSE(opened.ok);
+    EXPECT_FALSE(opened.error.isEmpty());
+    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_TRUE(QFile::exists(foreign)) << "someone else's file";
+
+    ASSERT_TRUE(QFile::remove(store.filePath()));
+    EXPECT_TRUE(store.open().ok);
+    EXPECT_TRUE(store.writeNumber("HowMany", 2).ok);
+    EXPECT_EQ(fileBytes(store.filePath()), "[Settings]\nHowMany=2\n");
 }
 
 } // namespace
