@@ -113,7 +113,7 @@ void TAppForm::FormCreate() {
     setStartupValues(values);
 
     // Writes that a killed copy left half done; the files themselves are whole either way.
-    for (const char* file : {"settings.ini", "sendlater.csv"})
+    for (const char* file : {"settings.ini", "sendlater.csv", "start.sh"})
         removeStaleTemporaries(values.SettingsFolder + file);
     m_settings = std::make_unique<SettingsStore>(values.SettingsFolder + "settings.ini");
     if (const SettingsStore::FileError error = m_settings->Load())

@@ -42,25 +42,46 @@ const char kTempMiddle[] = ".brevane-";
 const char kTempEnd[] = ".tmp";
 constexpr int kSuffixLength = 6;
 
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return ".";
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
 // A settings file kept as a symlink (dotfiles in a repository) stays one: the link's target
 // is replaced instead of the link.
 QByteArray resolveTarget(const QByteArray& path) {
     struct stat st {};
     if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
-    char* real = ::realpath(path.constData(), nullptr);
-    if (!real)
-        return path; // dangling link: replacing the link itself is the best that can be done
-    QByteArray resolved(real);
-    std::free(real);
+    if (char* real = ::realpath(path.constData(), nullptr)) {
+        QByteArray resolved(real);
+        std::free(real);
+        return resolved;
+    }
+    // A dangling link (its target not made yet, say a dotfile still to be written): the target
+    // is written through the link, link by link, as long as the folder it names exists.
+    QByteArray current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        if (::lstat(current.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.constData(), target.data(), target.size());
+        if (n <= 0 || n >= target.size())
+            return path;
+        target.truncate(n);
+        current = target.startsWith('/') ? target : folderOf(current) + '/' + target;
+    }
+    if (::lstat(current.constData(), &st) == 0)
+        return path; // a loop of links, or something that appeared meanwhile
+    const qsizetype slash = current.lastIndexOf('/');
+    char* folder = ::realpath(folderOf(current).constData(), nullptr);
+    if (!folder)
+        return path; // nowhere to write the target: the link itself is replaced
+    QByteArray resolved = QByteArray(folder) + '/' + current.mid(slash + 1);
+    std::free(folder);
     return resolved;
-}
-
-QByteArray folderOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return ".";
-    return slash == 0 ? QByteArray("/") : path.left(slash);
 }
 
 QByteArray randomSuffix() {

@@ -108,6 +108,21 @@ TEST(AtomicFile, LinkedFilesKeepTheirLinkWhenRemovedOrCleanedUp) {
     EXPECT_EQ(readBytes(target), "");
     EXPECT_EQ(entries(tmp.filePath("dotfiles")), QStringList{"brevane.ini"});
 
+    // A link whose target is not made yet (relative, through a second link) gets its target
+    // written; the links stay. Only when the target's folder is missing is the link replaced.
+    ASSERT_TRUE(QFile::link("dotfiles/new.ini", tmp.filePath("hop.ini")));
+    const QString dangling = tmp.filePath("dangling.ini");
+    ASSERT_TRUE(QFile::link(tmp.filePath("hop.ini"), dangling));
+    EXPECT_EQ(replaceFileAtomically(dangling, "[Settings]\r\n"), 0);
+    EXPECT_TRUE(QFileInfo(dangling).isSymLink());
+    EXPECT_TRUE(QFileInfo(tmp.filePath("hop.ini")).isSymLink());
+    EXPECT_EQ(readBytes(tmp.filePath("dotfiles/new.ini")), "[Settings]\r\n");
+    const QString nowhere = tmp.filePath("nowhere.ini");
+    ASSERT_TRUE(QFile::link(tmp.filePath("missing/x.ini"), nowhere));
+    EXPECT_EQ(replaceFileAtomically(nowhere, "y"), 0);
+    EXPECT_FALSE(QFileInfo(nowhere).isSymLink());
+    EXPECT_EQ(readBytes(nowhere), "y");
+
     const QString plain = tmp.filePath("plain.ini");
     writeBytes(plain, "x");
     EXPECT_EQ(removeFileKeepingLink(plain), 0);
