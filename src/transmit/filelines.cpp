@@ -119,13 +119,17 @@ QStringList FileLines::toStringList() const {
     return rows;
 }
 
-FileLinesRead readFileLines(const QString& path, qint64 maxBytes) {
+FileLinesRead readFileLines(const QString& path, qint64 maxBytes, qint64 memoryBudget) {
     FileLinesRead result;
     if (path.isEmpty())
         return result;
-    if (maxBytes < 0) {
+    if (maxBytes < 0 || memoryBudget < 0) {
         const qint64 available = availableMemory();
-        maxBytes = available < 0 ? kMaxFileBytes : std::min(kMaxFileBytes, available / 2);
+        const qint64 half = available < 0 ? kMaxFileBytes : std::min(kMaxFileBytes, available / 2);
+        if (maxBytes < 0)
+            maxBytes = half;
+        if (memoryBudget < 0)
+            memoryBudget = half;
     }
     RegularFileRead file = readRegularFile(path, std::min(maxBytes, kMaxFileBytes));
     if (file.status == RegularFileRead::Status::Missing)
@@ -134,6 +138,13 @@ FileLinesRead readFileLines(const QString& path, qint64 maxBytes) {
     const QString name = QStringLiteral("\"") + path + QStringLiteral("\". ");
     if (!file.ok()) {
         result.error = QStringLiteral("Cannot open file ") + name + file.reason;
+        return result;
+    }
+    // Every line break may start a row (a CR LF counted twice errs on the safe side).
+    const qint64 rows = file.bytes.count('\n') + file.bytes.count('\r') + 1;
+    if (qint64(file.bytes.size()) + rows * kFileRowMemoryBytes > memoryBudget) {
+        result.error = QStringLiteral("Cannot open file ") + name +
+                       QStringLiteral("Not enough memory to load the file.");
         return result;
     }
     try {

@@ -38,10 +38,15 @@ private:
 };
 
 // Reading a file for the file list: only regular files, at most `maxBytes` (and never more
-// than memory allows).
+// than memory allows). What the list will take (the file's bytes and a few bytes a row, for
+// the list and its view) must fit `memoryBudget`: a file of many empty lines is refused
+// rather than exhausting memory. -1 for either: worked out from the memory available.
 struct FileLinesRead {
     bool exists = false; // false: no file at the path (nothing else is set)
     FileLines lines;
     QString error; // set when the file exists but cannot be read: ready to show
 };
-FileLinesRead readFileLines(const QString& path, qint64 maxBytes = -1);
+FileLinesRead readFileLines(const QString& path, qint64 maxBytes = -1, qint64 memoryBudget = -1);
+
+// The memory a loaded row takes besides its text: its place in the list and in the view.
+inline constexpr qint64 kFileRowMemoryBytes = 16;

@@ -114,6 +114,20 @@ TEST(FileLines, OnlyRegularFilesWithinTheLimitLoad) {
         EXPECT_EQ(read.exists, c.exists) << c.path.toStdString();
         EXPECT_EQ(read.error, c.error) << c.path.toStdString();
     }
+
+    // Rows cost memory beyond their text: 2000 empty lines take far more than 2000 bytes, and
+    // are refused where 2000 bytes of one line fit.
+    QFile breaks(tmp.filePath("breaks.txt"));
+    ASSERT_TRUE(breaks.open(QIODevice::WriteOnly));
+    breaks.write(QByteArray(2000, '\n'));
+    breaks.close();
+    const qint64 budget = 2000 * 3;
+    EXPECT_EQ(readFileLines(big.fileName(), 2000, budget).error, "");
+    EXPECT_EQ(readFileLines(breaks.fileName(), 2000, budget).error,
+              "Cannot open file \"" + breaks.fileName() +
+                  "\". Not enough memory to load the file.");
+    EXPECT_EQ(readFileLines(breaks.fileName(), 2000, 2000 * (1 + kFileRowMemoryBytes + 1)).error,
+              "");
 }
 
 } // namespace
