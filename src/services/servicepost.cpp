@@ -47,10 +47,8 @@ size_t collectBody(char* data, size_t size, size_t count, void* target) {
 }
 
 // The charset parameter of a Content-Type value, without quotes; empty when there is none.
-QByteArray charsetOf(const char* contentType) {
-    if (!contentType)
-        return {};
-    for (QByteArray part : QByteArray(contentType).split(';')) {
+QByteArray charsetOf(const QByteArray& contentType) {
+    for (QByteArray part : contentType.split(';')) {
         part = part.trimmed();
         if (part.toLower().startsWith("charset=")) {
             QByteArray name = part.mid(8).trimmed();
@@ -87,6 +85,10 @@ PostResult failure(const QString& text) {
 }
 
 } // namespace
+
+QString decodeReplyBody(const QByteArray& body, const QByteArray& contentType) {
+    return decodeBody(body, charsetOf(contentType));
+}
 
 QByteArray encodeFormFields(const QStringList& fields) {
     QByteArray body;
@@ -188,7 +190,7 @@ PostResult ServicePost(const QString& url, const QStringList& fields, int timeou
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     char* contentType = nullptr;
     curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &contentType);
-    const QByteArray charset = charsetOf(contentType);
+    const QByteArray type(contentType); // copied: the handle owns the text
     curl_multi_remove_handle(multi.get(), h);
 
     if (responseTimedOut)
@@ -202,7 +204,7 @@ PostResult ServicePost(const QString& url, const QStringList& fields, int timeou
         return failure(QStringLiteral("The server answered with HTTP status %1").arg(status));
     PostResult result;
     result.ok = true;
-    result.reply = decodeBody(received, charset);
+    result.reply = decodeReplyBody(received, type);
     return result;
 }
 

@@ -23,6 +23,10 @@ struct PostResult {
     bool usedHttp = false;
 };
 
+// A reply's text from its bytes, by the charset its Content-Type declares (UTF-8 when none
+// is declared or the name is unknown); undecodable bytes become U+FFFD.
+QString decodeReplyBody(const QByteArray& body, const QByteArray& contentType);
+
 // "name=value&name=value" from lines "name=value" (a line without "=" is a name with an empty
 // value). Unreserved characters stay; everything else is %XX of its UTF-8 bytes.
 QByteArray encodeFormFields(const QStringList& fields);

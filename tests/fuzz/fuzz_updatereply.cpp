@@ -1,8 +1,10 @@
 // The update check's reply, as any text a host may answer: a reply is valid only with a
 // result line of 0 or 1 and never when it begins with "ERROR"; its version and URL are single
-// lines; and a well-formed reply gives back exactly the version and URL it carries.
+// lines; and a well-formed reply gives back exactly the version and URL it carries. The bytes
+// are decoded first as a host's Content-Type declares them, as they come off the network.
 
 #include "fuzzinput.h"
+#include "services/servicepost.h"
 #include "services/updatecheck.h"
 
 namespace {
@@ -15,7 +17,11 @@ bool singleLine(const QString& s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
-    const QString reply = in.text();
+    const QByteArray contentType = in.bytes();
+    const QByteArray body = in.bytes();
+    const QString reply = decodeReplyBody(body, contentType);
+    if (!contentType.toLower().contains("charset"))
+        FUZZ_CHECK(reply == QString::fromUtf8(body), "no charset, yet not read as UTF-8");
     const UpdateReply parsed = parseUpdateReply(reply);
     if (parsed.valid) {
         FUZZ_CHECK(!reply.startsWith(QLatin1String("ERROR")), "an ERROR reply counted");
