@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "openasuser.h"
 #include "support/files.h"
 #include "support/pseudoterminal.h"
 #include "support/qtprinters.h"
@@ -148,8 +149,6 @@ TEST_F(PermissionAdvice, RefusedOpenCarriesTheAdvice) {
     const passwd* nobody = getpwnam("nobody");
     if (!nobody)
         GTEST_SKIP() << "no user to become";
-    const uid_t uid = nobody->pw_uid;
-    const gid_t gid = nobody->pw_gid;
     const QString name = QString::fromLocal8Bit(nobody->pw_name);
     // The child reads the fake group table as that user.
     ASSERT_EQ(0, chmod(QFile::encodeName(tmp.path()).constData(), 0755));
@@ -158,37 +157,10 @@ TEST_F(PermissionAdvice, RefusedOpenCarriesTheAdvice) {
     ASSERT_EQ(0, chown(slave.constData(), 0, 20));
     ASSERT_EQ(0, chmod(slave.constData(), 0660));
 
-    int report[2];
-    ASSERT_EQ(0, pipe(report));
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(report[0]);
-        alarm(20);
-        if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
-            _exit(2);
-        LinuxSerialDevice device(pty.slavePath(), paths);
-        const DeviceError e = device.open();
-        const QByteArray text = QByteArray::number(int(e.kind)) + '\n' + e.detail.toUtf8();
-        const bool sent = ::write(report[1], text.constData(), size_t(text.size())) == text.size();
-        _exit(sent ? 0 : 1);
-    }
-    ::close(report[1]);
-    QByteArray got;
-    char buffer[1024];
-    ssize_t n;
-    while ((n = ::read(report[0], buffer, sizeof buffer)) > 0)
-        got.append(buffer, n);
-    ::close(report[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(0, WEXITSTATUS(status)) << "2: could not give up root";
-
-    const qsizetype split = got.indexOf('\n');
-    ASSERT_GT(split, 0);
-    EXPECT_EQ(int(DeviceError::NoPermission), got.left(split).toInt());
-    const QString detail = QString::fromUtf8(got.mid(split + 1));
+    const OpenedAs opened = openAsUser(pty.slavePath(), paths, nobody);
+    ASSERT_TRUE(opened.ran) << "could not give up root";
+    EXPECT_EQ(DeviceError::NoPermission, opened.error.kind);
+    const QString& detail = opened.error.detail;
     for (const QString& part :
          {QStringLiteral("Cannot open ") + pty.slavePath(), QStringLiteral("Permission denied"),
           QStringLiteral("belongs to the group dialout"),

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "openasuser.h"
 #include "support/files.h"
 #include "support/pseudoterminal.h"
 #include "support/qtprinters.h"
@@ -249,49 +250,75 @@ TEST_F(LockFolders, PortWithALiveLockFileIsInUse) {
     EXPECT_TRUE(device.isOpen());
 }
 
+// Another process holding the line with a flock (and exclusive mode when asked) until it is
+// destroyed, under a name of its own.
+class LineHolder {
+public:
+    LineHolder(const QString& path, const char* name, bool exclusive) {
+        int ready[2], release[2];
+        if (pipe(ready) != 0 || pipe(release) != 0)
+            return;
+        const QByteArray line = QFile::encodeName(path);
+        m_pid = fork();
+        if (m_pid == 0) {
+            // Only system calls here: the child of a threaded process.
+            prctl(PR_SET_NAME, name);
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(line.constData(), O_RDWR | O_NOCTTY);
+            const char ok = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                                    (!exclusive || ioctl(fd, TIOCEXCL) == 0)
+                                ? '1'
+                                : '0';
+            if (::write(ready[1], &ok, 1) != 1)
+                _exit(1);
+            char c;
+            while (::read(release[0], &c, 1) < 0 && errno == EINTR) {
+            }
+            _exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        m_release = release[1];
+        char ok = '0';
+        m_holding = m_pid > 0 && ::read(ready[0], &ok, 1) == 1 && ok == '1';
+        ::close(ready[0]);
+    }
+    ~LineHolder() { stop(); }
+    void stop() {
+        if (m_release >= 0)
+            ::close(m_release);
+        m_release = -1;
+        if (m_pid > 0)
+            waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+    bool holding() const { return m_holding; }
+    pid_t pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+    bool m_holding = false;
+};
+
 TEST_F(LockFolders, PortFlockedByAnotherProcessNamesIt) {
     PseudoTerminal pty;
     ASSERT_TRUE(pty.isValid());
-    int ready[2], release[2];
-    ASSERT_EQ(0, pipe(ready));
-    ASSERT_EQ(0, pipe(release));
-    const QByteArray slave = QFile::encodeName(pty.slavePath());
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Only system calls here: the child of a threaded process.
-        prctl(PR_SET_NAME, "lockholder");
-        ::close(ready[0]);
-        ::close(release[1]);
-        const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);
-        const char ok = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? '1' : '0';
-        if (::write(ready[1], &ok, 1) != 1)
-            _exit(1);
-        char c;
-        while (::read(release[0], &c, 1) < 0 && errno == EINTR) {
-        }
-        _exit(0);
-    }
-    ::close(ready[1]);
-    ::close(release[0]);
-    char ok = '0';
-    ASSERT_EQ(1, ::read(ready[0], &ok, 1));
-    ::close(ready[0]);
+    LineHolder holder(pty.slavePath(), "lockholder", false);
+    ASSERT_TRUE(holder.holding()) << "the child could not lock the line";
+    const pid_t pid = holder.pid();
 
     // The real /proc, lock folders without lock files.
     PortSystemPaths real = paths;
     real.procDir = QStringLiteral("/proc");
     LinuxSerialDevice device(pty.slavePath(), real);
     const DeviceError e = device.open();
-
-    ::close(release[1]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_EQ('1', ok) << "the child could not lock the line";
+    holder.stop();
 
     EXPECT_EQ(DeviceError::InUse, e.kind);
     EXPECT_FALSE(device.isOpen());
-    EXPECT_TRUE(e.detail.contains(QStringLiteral("PID %1 (lockholder)").arg(child)))
+    EXPECT_TRUE(e.detail.contains(QStringLiteral("PID %1 (lockholder)").arg(pid)))
         << e.detail.toStdString();
 
     // Released with the child's end: the line opens.
@@ -312,68 +339,17 @@ TEST_F(LockFolders, PortHeldInExclusiveModeNamesItsHolderToo) {
         ASSERT_EQ(0, chmod(slave.constData(), 0666));
         ASSERT_EQ(0, chmod(QFile::encodeName(tmp.path()).constData(), 0755));
     }
-    int ready[2], release[2];
-    ASSERT_EQ(0, pipe(ready));
-    ASSERT_EQ(0, pipe(release));
-    const pid_t holder = fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
-        prctl(PR_SET_NAME, "exclholder");
-        ::close(ready[0]);
-        ::close(release[1]);
-        const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);
-        const char ok =
-            fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && ioctl(fd, TIOCEXCL) == 0 ? '1' : '0';
-        if (::write(ready[1], &ok, 1) != 1)
-            _exit(1);
-        char c;
-        while (::read(release[0], &c, 1) < 0 && errno == EINTR) {
-        }
-        _exit(0);
-    }
-    ::close(ready[1]);
-    ::close(release[0]);
-    char ok = '0';
-    ASSERT_EQ(1, ::read(ready[0], &ok, 1));
-    ::close(ready[0]);
+    LineHolder holder(pty.slavePath(), "exclholder", true);
+    ASSERT_TRUE(holder.holding()) << "the holder could not lock the line";
+    PortSystemPaths real = paths;
+    real.procDir = QStringLiteral("/proc");
+    const OpenedAs opened = openAsUser(pty.slavePath(), real, nobody);
+    ASSERT_TRUE(opened.ran) << "could not give up root";
 
-    int report[2]; // made after the holder started, which must not keep it open
-    ASSERT_EQ(0, pipe(report));
-    const pid_t opener = fork();
-    ASSERT_GE(opener, 0);
-    if (opener == 0) {
-        ::close(report[0]);
-        alarm(20);
-        if (nobody && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
-                       setuid(nobody->pw_uid) != 0))
-            _exit(2);
-        PortSystemPaths real = paths;
-        real.procDir = QStringLiteral("/proc");
-        LinuxSerialDevice device(pty.slavePath(), real);
-        const DeviceError e = device.open();
-        const QByteArray text = QByteArray::number(int(e.kind)) + '\n' + e.detail.toUtf8();
-        _exit(::write(report[1], text.constData(), size_t(text.size())) == text.size() ? 0 : 1);
-    }
-    ::close(report[1]);
-    QByteArray got;
-    char buffer[1024];
-    ssize_t n;
-    while ((n = ::read(report[0], buffer, sizeof buffer)) > 0)
-        got.append(buffer, n);
-    ::close(report[0]);
-    int status = 0;
-    waitpid(opener, &status, 0);
-    ::close(release[1]);
-    waitpid(holder, nullptr, 0);
-    ASSERT_EQ('1', ok) << "the holder could not lock the line";
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "could not give up root";
-
-    const qsizetype split = got.indexOf('\n');
-    ASSERT_GT(split, 0);
-    EXPECT_EQ(int(DeviceError::InUse), got.left(split).toInt());
-    const QString detail = QString::fromUtf8(got.mid(split + 1));
+    EXPECT_EQ(DeviceError::InUse, opened.error.kind);
+    const QString& detail = opened.error.detail;
     EXPECT_TRUE(detail.startsWith("Cannot open " + pty.slavePath())) << detail.toStdString();
-    EXPECT_TRUE(detail.contains(QStringLiteral("PID %1 (exclholder)").arg(holder)))
+    EXPECT_TRUE(detail.contains(QStringLiteral("PID %1 (exclholder)").arg(holder.pid())))
         << detail.toStdString();
 }
 
