@@ -59,6 +59,13 @@ $(diff <(echo "$expected") <(echo "$actual") || true)"
     [ -x "$prefix/bin/${exec_line%% *}" ] || fail "Exec=$exec_line names no installed program"
     grep -qF "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
         fail "the metainfo does not launch $id.desktop"
+    # What menus and searches show: a generic name, keywords, and where it belongs.
+    grep -qx 'GenericName=Serial Port Terminal' "$desktop" || fail "no GenericName=Serial Port Terminal"
+    grep -q '^Keywords=.*serial' "$desktop" || fail "no Keywords with serial"
+    categories=$(sed -n 's/^Categories=//p' "$desktop")
+    [[ ";$categories" == *";Utility;"* ]] || fail "Categories=$categories lacks Utility"
+    [[ ";$categories" == *";TerminalEmulator;"* || ";$categories" == *";Development;"* ]] ||
+        fail "Categories=$categories lacks TerminalEmulator or Development"
 
     # Hints (such as an entry listed in two main menus) are advice; errors and warnings fail.
     if ! out=$(desktop-file-validate "$desktop" 2>&1) || grep -qiE 'error|warning' <<<"$out"; then
