@@ -60,11 +60,13 @@ QByteArray charsetOf(const QByteArray& contentType) {
     return {};
 }
 
-// Unknown charsets are read as UTF-8: the replies the program reads are ASCII lines.
+// Unknown charsets are read as UTF-8: the replies the program reads are ASCII lines. The whole
+// body is one piece, so a sequence cut off at its end is shown as U+FFFD, not kept back unseen.
 QString decodeBody(const QByteArray& body, const QByteArray& charset) {
-    QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.constData());
+    constexpr auto whole = QStringDecoder::Flag::Stateless;
+    QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.constData(), whole);
     if (!decoder.isValid())
-        decoder = QStringDecoder(QStringDecoder::Utf8);
+        decoder = QStringDecoder(QStringDecoder::Utf8, whole);
     return decoder.decode(body);
 }
 

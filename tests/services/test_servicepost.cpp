@@ -175,6 +175,9 @@ TEST_F(ServicePostTest, TheReplyIsDecodedByItsDeclaredCharset) {
          "e",
          "text/html;charset=\"iso-8859-1\"", QString::fromUtf8("Grüße")},
         {"ok", "text/plain; charset=no-such-charset", "ok"},
+        // A sequence cut off at the end of the body is shown, not silently dropped.
+        {"ok\xec", "text/plain", QString("ok") + QChar::ReplacementCharacter},
+        {"ok\xd8", "text/plain; charset=utf-16be", QString("\u6f6b") + QChar::ReplacementCharacter},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.contentType.toStdString());
