@@ -399,13 +399,18 @@ qsizetype PaneText::count(const TextMatcher& m, qsizetype from, qsizetype limit,
     return count;
 }
 
-qsizetype PaneText::lastCounted(const TextMatcher& m, qsizetype from, qsizetype limit) const {
-    qsizetype last = -1;
-    scan(m, from, limit, [&](qsizetype p) {
-        last = p;
+PaneText::Counted PaneText::countedAround(const TextMatcher& m, qsizetype at) const {
+    Counted result;
+    scan(m, 0, m_size, [&](qsizetype p) -> qsizetype {
+        if (p >= at) {
+            result.firstFrom = p;
+            return -1;
+        }
+        ++result.before;
+        result.lastBefore = p;
         return p + m.size();
     });
-    return last;
+    return result;
 }
 
 qsizetype PaneText::memoryUsed() const {

@@ -51,9 +51,15 @@ public:
     // (for a limit at the end).
     qsizetype count(const TextMatcher& m, qsizetype from, qsizetype limit,
                     qsizetype* resume = nullptr) const;
-    // The last of the matches `count` counts, or -1: the start of the last match in [from, limit)
-    // of the non-overlapping chain taken from `from`.
-    qsizetype lastCounted(const TextMatcher& m, qsizetype from, qsizetype limit) const;
+    // Where `at` lies among the matches `count` counts from the start (the non-overlapping
+    // chain): how many of them start before it, the last of those, and the first one starting
+    // at or after it (-1 when none), found in one pass that stops there.
+    struct Counted {
+        qsizetype before = 0;
+        qsizetype lastBefore = -1;
+        qsizetype firstFrom = -1;
+    };
+    Counted countedAround(const TextMatcher& m, qsizetype at) const;
 
     // The memory the text holds, in bytes.
     qsizetype memoryUsed() const;

@@ -717,25 +717,25 @@ struct ReadPane::Impl {
         return p >= 0 ? p : text.lastIndexOf(m, from, size);
     }
 
-    // The find bar's match nearest `from` in the direction asked (wrapping round): always one of
-    // those the count counts. Where matches overlap ("00 00" in "00 00 00"), only the chain taken
-    // from the start without overlaps is stepped through, so "k of n" never passes n.
-    qsizetype findCounted(qsizetype from, bool forward) const {
+    // The find bar's match nearest `from` in the direction asked (wrapping round) with its
+    // number: always one of those the count counts. Where matches overlap ("00 00" in
+    // "00 00 00"), only the chain taken from the start without overlaps is stepped through, so
+    // "k of n" never passes n. One pass from the start, stopping at `from` where it can.
+    std::pair<qsizetype, qsizetype> findCounted(qsizetype from, bool forward) const {
         const TextMatcher& m = *matcher;
-        const qsizetype size = text.size();
-        from = std::clamp<qsizetype>(from, 0, size);
-        const qsizetype before = text.lastCounted(m, 0, from);
+        const PaneText::Counted here =
+            text.countedAround(m, std::clamp<qsizetype>(from, 0, text.size()));
         if (forward) {
-            // A counted match that runs over `from` hides the ones it overlaps.
-            const qsizetype start = before >= 0 ? std::max(from, before + m.size()) : from;
-            const qsizetype p = text.indexOf(m, start, size);
-            return p >= 0 ? p : text.indexOf(m, 0, size);
+            if (here.firstFrom >= 0)
+                return {here.firstFrom, here.before + 1};
+            const qsizetype first = text.indexOf(m, 0, text.size());
+            return {first, first >= 0 ? 1 : 0};
         }
-        return before >= 0 ? before : text.lastCounted(m, 0, size);
+        if (here.lastBefore >= 0)
+            return {here.lastBefore, here.before};
+        const PaneText::Counted all = text.countedAround(m, text.size());
+        return {all.lastBefore, all.before};
     }
-
-    // The number of matches, counted from the start without overlaps, that begin before `limit`.
-    qsizetype countBefore(qsizetype limit) const { return text.count(*matcher, 0, limit); }
 
     void updateCountLabel() {
         if (!findBar)
@@ -790,29 +790,25 @@ struct ReadPane::Impl {
         matcher.emplace(needle,
                         findBar->matchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
         matchCount = text.count(*matcher, 0, text.size(), &countResume);
-        const qsizetype p = findCounted(from, true);
-        selectMatch(p, p >= 0 ? countBefore(p) + 1 : 0);
+        const auto [p, index] = findCounted(from, true);
+        selectMatch(p, index);
     }
 
     void step(bool forward) {
         if (!matcher)
             return;
         const bool current = currentMatchSelected();
-        const qsizetype n = matcher->size();
-        qsizetype p;
+        std::pair<qsizetype, qsizetype> found;
         if (forward && current) {
-            // After a counted match the next counted one is simply the next match.
-            p = text.indexOf(*matcher, matchStart + n, text.size());
-            if (p < 0)
-                p = text.indexOf(*matcher, 0, text.size());
+            // After a counted match the next counted one is simply the next match: no count
+            // from the start is needed.
+            const qsizetype p = text.indexOf(*matcher, matchStart + matcher->size(), text.size());
+            found = p >= 0 ? std::pair{p, matchIndex + 1}
+                           : std::pair{text.indexOf(*matcher, 0, text.size()), qsizetype(1)};
         } else {
-            p = findCounted(forward ? selectionEnd() : selectionStart(), forward);
+            found = findCounted(forward ? selectionEnd() : selectionStart(), forward);
         }
-        if (p < 0)
-            return selectMatch(-1, 0);
-        // Stepping on to the next match needs no count from the start.
-        const bool onward = forward && current && p >= matchStart + n;
-        selectMatch(p, onward ? matchIndex + 1 : countBefore(p) + 1);
+        selectMatch(found.first, found.first >= 0 ? found.second : 0);
     }
 
     void closeFindBar() {
