@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -40,9 +41,24 @@ bool IsFolderWritable(const QString& folder) {
     return true;
 }
 
+bool isInstalledProgramFolder(const QString& programFolder) {
+    const auto isSystemFolder = [](const QString& path) {
+        return path == QLatin1String("/bin") || path == QLatin1String("/sbin") ||
+               path == QLatin1String("/usr") || path.startsWith(QLatin1String("/usr/"));
+    };
+    const QString clean = QDir::cleanPath(QDir(programFolder).absolutePath());
+    // On a merged /usr, /bin is a link to /usr/bin; either name counts.
+    const QString canonical = QFileInfo(clean).canonicalFilePath();
+    if (isSystemFolder(clean) || (!canonical.isEmpty() && isSystemFolder(canonical)))
+        return true;
+    const QDir folder(clean);
+    return !QFileInfo(folder.filePath(QStringLiteral("Languages"))).isDir() &&
+           QFileInfo(folder.filePath(QStringLiteral("../share/brevane"))).isDir();
+}
+
 QString chooseSettingsFolder(const QString& programFolder, const QString& configHome,
                              const QString& companyName, const QString& productName) {
-    if (IsFolderWritable(programFolder))
+    if (!isInstalledProgramFolder(programFolder) && IsFolderWritable(programFolder))
         return withTrailingSlash(programFolder);
     const QString folder =
         withTrailingSlash(configHome) + companyName + QLatin1Char('/') + productName;

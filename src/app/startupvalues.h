@@ -25,8 +25,14 @@ void setStartupValues(StartupValues values);
 // exist yet and removes it again. An existing chk.tmp therefore answers false.
 bool IsFolderWritable(const QString& folder);
 
-// The folder of settings.ini: the program's folder when it is writable, else
-// configHome/companyName/productName/ (created with its parents). Always ends in "/".
+// Whether `programFolder` belongs to an installed copy: a system folder (/bin, /sbin, anything
+// under /usr), or a folder with no Languages beside it but a ../share/brevane. Such a copy never
+// keeps files beside itself, even for root, whom the folder's mode does not stop.
+bool isInstalledProgramFolder(const QString& programFolder);
+
+// The folder of settings.ini: the program's folder when it is writable and not an installed
+// copy's, else configHome/companyName/productName/ (created with its parents). Always ends
+// in "/".
 QString chooseSettingsFolder(const QString& programFolder, const QString& configHome,
                              const QString& companyName, const QString& productName);
 

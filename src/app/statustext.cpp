@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -29,11 +30,50 @@ QFont StatusText::boxFont() const {
     return small;
 }
 
+void StatusText::setTextEliding(const QString& text, qsizetype from, qsizetype length) {
+    m_elidingText = text;
+    m_elideFrom = std::clamp<qsizetype>(from, 0, text.size());
+    m_elideLength = std::clamp<qsizetype>(length, 0, text.size() - m_elideFrom);
+    setToolTip(text);
+    setText(text);
+    updateGeometry();
+}
+
+qreal StatusText::fullWidth(const QString& all) const {
+    const QFontMetricsF metrics(font());
+    const QFontMetricsF boxMetrics(boxFont());
+    qreal total = 0;
+    for (const QChar c : all) {
+        const QLatin1StringView name = ControlName(c.unicode());
+        total += name.isEmpty()
+                     ? metrics.horizontalAdvance(c)
+                     : std::ceil(boxMetrics.horizontalAdvance(name) + 2 * (kBoxPadding + kBoxGap));
+    }
+    return total;
+}
+
+QString StatusText::fittedText(qreal width) const {
+    const QString all = text();
+    if (all != m_elidingText || m_elideLength == 0)
+        return all;
+    const qreal excess = fullWidth(all) - width;
+    if (excess <= 0)
+        return all;
+    const QString part = all.mid(m_elideFrom, m_elideLength);
+    const QFontMetricsF metrics(font());
+    const qreal room = metrics.horizontalAdvance(part) - excess;
+    // Nothing of the part fits: what is left is cut at its end as any text is.
+    const QString shortened = room > metrics.horizontalAdvance(kEllipsis)
+                                  ? metrics.elidedText(part, Qt::ElideMiddle, room)
+                                  : kEllipsis;
+    return all.left(m_elideFrom) + shortened + all.mid(m_elideFrom + m_elideLength);
+}
+
 QList<StatusText::Piece> StatusText::layout(qreal width, bool* elided) const {
     const QFontMetricsF metrics(font());
     const QFontMetricsF boxMetrics(boxFont());
     QList<Piece> pieces;
-    const QString all = text();
+    const QString all = fittedText(width);
     for (qsizetype i = 0; i < all.size();) {
         const QLatin1StringView name = ControlName(all[i].unicode());
         if (!name.isEmpty()) {
@@ -89,7 +129,10 @@ QString StatusText::shownText(int width) const {
 QSize StatusText::sizeHint() const {
     const QMargins m = contentsMargins();
     const int h = fontMetrics().height() + m.top() + m.bottom();
-    return QSize(std::max(m_preferredWidth, 1), h);
+    int w = std::max(m_preferredWidth, 1);
+    if (m_elideLength > 0 && text() == m_elidingText)
+        w = std::max(w, int(std::ceil(fullWidth(text()))) + m.left() + m.right());
+    return QSize(w, h);
 }
 
 QSize StatusText::minimumSizeHint() const {

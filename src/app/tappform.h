@@ -13,10 +13,12 @@
 
 #include "app/colorvalues.h"
 #include "app/settingsstore.h"
+#include "app/statustext.h"
 #include "base/appenvironment.h"
 #include "port/portsession.h"
 #include "receive/receivestamper.h"
 #include "transmit/filelistmodel.h"
+#include "transmit/sendformat.h"
 #include "transmit/sendtextedit.h"
 
 #include <QColor>
@@ -106,6 +108,8 @@ public:
     void DosyaSec(const QString& path);
     // The position of the next file-list row to send.
     int FileLineIndex = 0;
+    // The send format in force (Options > Send Format, or the box under the send button).
+    SendFormat sendFormat() const;
     // The send box's text with its line breaks as CR LF, as it is sent.
     QString sendBoxText() const;
 
@@ -157,6 +161,10 @@ public:
     QCheckBox *CheckBoxStart = nullptr, *CheckBoxRepeat = nullptr, *CheckBoxClose = nullptr;
     SendTextEdit* EditSend = nullptr;
     QToolButton* ButtonSend = nullptr;
+    // Under the send button: the send format in force, changeable there (Alt+M).
+    QWidget* PanelSendRight = nullptr;
+    QLabel* LabelSendFormat = nullptr;
+    QComboBox* ComboBoxSendFormat = nullptr;
     QSplitter* Splitter1 = nullptr;
 
     // Read-type bar and read pane.
@@ -336,7 +344,12 @@ private:
     void setSendButtonSplit(bool split);
     void changeSendFormat(QAction* clicked);
     void fileLineStep();
-    void showConnectionControls(bool connected, const QString& comPortText);
+    void showConnectionControls(bool connected);
+    // The first status panel while connected: "Connected: " + the port + `state`; the port's
+    // name gives way before the state when room is short.
+    void showConnectedStatus(const QString& state = QString());
+    // Why a send found no open line: not connected, or the device went away.
+    QString noPortReason() const;
     ModeInputs modeInputs() const;
     // Reading follows the open device's descriptor; none while disconnected or gone.
     void watchPortDescriptor();
@@ -361,7 +374,7 @@ private:
     ReceiveStamper m_stamper;
     DeviceError m_setupError;            // why the last ComSetup failed, for the message's detail
     QAction* m_sendFormatItem = nullptr; // the send format in force; null: ASCII
-    QLabel* m_statusPanels[4] = {};
+    StatusText* m_statusPanels[4] = {};
     std::shared_ptr<TChecker> m_checker; // shared: its incomplete type may die anywhere
     bool m_ending = false; // set once this copy is on its way out: nothing more is written
     // Tells when devices come or go; null when the list is read only once.

@@ -240,10 +240,29 @@ void TAppForm::buildLayout() {
     ButtonSend->setPopupMode(QToolButton::MenuButtonPopup);
     ButtonSend->setFixedSize(110, 64);
     ButtonSend->setEnabled(false);
+    // The send format stands under the send button, so what the box holds is never a guess;
+    // it changes the format exactly as Options > Send Format does.
+    PanelSendRight = panel("PanelSendRight", Panel2);
+    auto* right = boxLayout<QVBoxLayout>(PanelSendRight, QMargins(0, 0, 0, 0), 2);
+    LabelSendFormat =
+        named(new QLabel(QStringLiteral("For&mat:"), PanelSendRight), "LabelSendFormat");
+    ComboBoxSendFormat = named(new QComboBox(PanelSendRight), "ComboBoxSendFormat");
+    ComboBoxSendFormat->addItems(
+        {QStringLiteral("ASCII"), QStringLiteral("HEX"), QStringLiteral("BIN")});
+    ComboBoxSendFormat->setToolTip(
+        QStringLiteral("How the send box is sent: as text (ASCII), or as HEX digit pairs or BIN "
+                       "groups of eight digits"));
+    LabelSendFormat->setBuddy(ComboBoxSendFormat);
+    auto* formatRow = boxLayout<QHBoxLayout>(new QWidget(PanelSendRight), QMargins(0, 0, 0, 0), 4);
+    formatRow->addWidget(LabelSendFormat);
+    formatRow->addWidget(ComboBoxSendFormat, 1);
+    right->addWidget(ButtonSend);
+    right->addWidget(formatRow->parentWidget());
+    right->addStretch(1);
     send->addWidget(PanelLeft);
     send->addWidget(PanelFile);
     send->addWidget(EditSend, 1);
-    send->addWidget(ButtonSend, 0, Qt::AlignTop);
+    send->addWidget(PanelSendRight);
 
     auto* lower = new QWidget(Splitter1);
     auto* lowerColumn = boxLayout<QVBoxLayout>(lower, QMargins(3, 0, 3, 0), 0);

@@ -2,6 +2,7 @@
 // states, the Advanced line options and auto-detection.
 
 #include "app/icons.h"
+#include "app/statustext.h"
 #include "app/tappform.h"
 #include "base/messageboxservice.h"
 #include "i18n/translate.h"
@@ -114,7 +115,7 @@ void TAppForm::BaglantiBasladi(const QString& comPortText) {
     PortConnected = true;
     DeviceGone = false;
     m_connectedPortText = comPortText;
-    showConnectionControls(true, comPortText);
+    showConnectionControls(true);
     BytesReadCount = 0;
     BytesSentCount = 0;
     m_shownRead = m_shownSent = ~quint64(0); // the first tick shows the counters
@@ -128,7 +129,7 @@ void TAppForm::BaglantiBitti() {
     TimerDisplay->stop();
     TimerReconnect->stop();
     watchPortDescriptor();
-    showConnectionControls(false, QString());
+    showConnectionControls(false);
 }
 
 void TAppForm::watchPortDescriptor() {
@@ -152,10 +153,10 @@ void TAppForm::portWentAway() {
     watchPortDescriptor();
     if (!m_port.canReopen()) {
         // Its name may already belong to another terminal: nothing to wait for.
-        statusPanel(0)->setText("Connected: " + m_connectedPortText + " (device gone)");
+        showConnectedStatus(QStringLiteral(" (device gone)"));
         return;
     }
-    statusPanel(0)->setText("Connected: " + m_connectedPortText + " (device gone, waiting)");
+    showConnectedStatus(QStringLiteral(" (device gone, waiting)"));
     TimerReconnect->start();
 }
 
@@ -169,14 +170,23 @@ void TAppForm::TimerReconnectTimer() {
     DeviceGone = false;
     TimerReconnect->stop();
     watchPortDescriptor();
-    statusPanel(0)->setText("Connected: " + m_connectedPortText + " (device back at " +
-                            m_env.clock().time().toString(QStringLiteral("HH:mm:ss")) + ")");
+    showConnectedStatus(" (device back at " +
+                        m_env.clock().time().toString(QStringLiteral("HH:mm:ss")) + ")");
+}
+
+void TAppForm::showConnectedStatus(const QString& state) {
+    const QString lead = QStringLiteral("Connected: ");
+    m_statusPanels[0]->setTextEliding(lead + m_connectedPortText + state, lead.size(),
+                                      m_connectedPortText.size());
 }
 
 // The rows both states share, in their order: status, connect button, wand, the five boxes,
 // the send box and the send button.
-void TAppForm::showConnectionControls(bool connected, const QString& comPortText) {
-    statusPanel(0)->setText(connected ? "Connected: " + comPortText : QString());
+void TAppForm::showConnectionControls(bool connected) {
+    if (connected)
+        showConnectedStatus();
+    else
+        m_statusPanels[0]->setTextEliding(QString(), 0, 0);
     ButtonConnect->setText(connected ? QStringLiteral("DISCONNECT") : QStringLiteral("CONNECT"));
     ButtonConnect->setIcon(brevaneIcon(connected ? "disconnect" : "connect"));
     ButtonWand->setEnabled(!connected);

@@ -42,6 +42,23 @@ void TAppForm::connectTransmitHandlers() {
         if (ButtonSend->isEnabled())
             ButtonSend->click();
     });
+    connect(ComboBoxSendFormat, &QComboBox::activated, this, [this](int index) {
+        (index == 1 ? HEX1 : index == 2 ? BIN1 : ASCII1)->trigger();
+    });
+    connect(EditSend, &SendTextEdit::inputRefused, this,
+            [this](const QString& text, qsizetype position, bool pasted) {
+                // A key is refused with a beep; a paste, which may be long, says what was wrong.
+                if (!pasted) {
+                    if (m_env.beep)
+                        m_env.beep();
+                    else
+                        QApplication::beep();
+                    return;
+                }
+                m_env.messages->showMessage(MessageIcon::Warning,
+                                            Translate(TranslationKeys::kWarning),
+                                            sendFormatRefusal(text.at(position), sendFormat()));
+            });
     connect(ASCII1, &QAction::triggered, this, &TAppForm::ASCII1Click);
     connect(HEX1, &QAction::triggered, this, &TAppForm::HEX1Click);
     connect(BIN1, &QAction::triggered, this, &TAppForm::BIN1Click);
@@ -107,11 +124,14 @@ QString TAppForm::sendBoxText() const {
     return EditSend->exactText();
 }
 
+SendFormat TAppForm::sendFormat() const {
+    return HEX1->isChecked()   ? SendFormat::Hex
+           : BIN1->isChecked() ? SendFormat::Bin
+                               : SendFormat::Ascii;
+}
+
 void TAppForm::ComTextGonder(const QString& str) {
-    const SendFormat format = HEX1->isChecked()   ? SendFormat::Hex
-                              : BIN1->isChecked() ? SendFormat::Bin
-                                                  : SendFormat::Ascii;
-    const QByteArray bytes = bytesToSend(str, format);
+    const QByteArray bytes = bytesToSend(str, sendFormat());
     for (qsizetype from = 0; from < bytes.size(); from += kChunk) {
         if (from > 0) {
             PumpedDelay(kChunkPause);
@@ -120,10 +140,12 @@ void TAppForm::ComTextGonder(const QString& str) {
         }
         const QByteArray chunk = bytes.mid(from, kChunk);
         SerialDevice* port = PortHandle();
-        const qint64 written = port ? port->write(chunk.constData(), chunk.size(), nullptr) : -1;
+        DeviceError error;
+        const qint64 written = port ? port->write(chunk.constData(), chunk.size(), &error) : -1;
         if (written < 0) {
             m_env.messages->showMessage(MessageIcon::Error, Translate(TranslationKeys::kError),
-                                        "Unable to write to " + ComboBox1->currentText());
+                                        "Unable to write to " + ComboBox1->currentText(),
+                                        port ? error.detail : noPortReason());
             return;
         }
         BytesSentCount += quint64(written);
@@ -133,6 +155,15 @@ void TAppForm::ComTextGonder(const QString& str) {
         if (isLogging())
             LogKaydet(shown, QStringLiteral("outgoing"));
     }
+}
+
+QString TAppForm::noPortReason() const {
+    if (PortConnected && DeviceGone)
+        return m_connectedPortText +
+               QStringLiteral(": the device is gone (unplugged or closed at its other end)") +
+               (TimerReconnect->isActive() ? QStringLiteral("; it is opened again once it is back")
+                                           : QString());
+    return QStringLiteral("The port is not connected.");
 }
 
 void TAppForm::PumpedDelay(qint64 milliseconds) {
@@ -185,6 +216,12 @@ void TAppForm::changeSendFormat(QAction* clicked) {
     for (QAction* item : {ASCII1, HEX1, BIN1})
         item->setChecked(item == clicked);
     m_sendFormatItem = clicked;
+    const SendFormat to = formatOf(clicked);
+    ComboBoxSendFormat->setCurrentIndex(int(to));
+    if (to == SendFormat::Ascii)
+        EditSend->setAcceptedCharacters({});
+    else
+        EditSend->setAcceptedCharacters([to](QChar c) { return fitsSendFormat(c, to); });
 }
 
 void TAppForm::ASCII1Click() {

@@ -48,6 +48,37 @@ QString convertSendText(const QString& text, SendFormat from, SendFormat to) {
     return data;
 }
 
+bool fitsSendFormat(QChar c, SendFormat format) {
+    const char16_t u = c.unicode();
+    switch (format) {
+    case SendFormat::Hex:
+        return u == u' ' || (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') ||
+               (u >= u'A' && u <= u'F');
+    case SendFormat::Bin:
+        return u == u' ' || u == u'0' || u == u'1';
+    case SendFormat::Ascii:
+        break;
+    }
+    return true;
+}
+
+QString sendFormatRefusal(QChar c, SendFormat format) {
+    // An invisible character is named by its short name or its code, never shown bare.
+    const QLatin1StringView control = ControlName(c.unicode());
+    const QString name =
+        !control.isEmpty() ? QString(control)
+        : c.isPrint() && !c.isSpace() && !c.isSurrogate()
+            ? QStringLiteral("\"%1\"").arg(c)
+            : QStringLiteral("U+%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0')).toUpper();
+    const QString allowed = format == SendFormat::Bin ? QStringLiteral("BIN digits (0 and 1)")
+                                                      : QStringLiteral("HEX digits (0-9 and A-F)");
+    const QString formatName =
+        format == SendFormat::Bin ? QStringLiteral("BIN") : QStringLiteral("HEX");
+    return QStringLiteral("In %1 format the send box takes only %2, spaces and line breaks; %3 is "
+                          "not one of them.")
+        .arg(formatName, allowed, name);
+}
+
 int periodFromText(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok, 10);

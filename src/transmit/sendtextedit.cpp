@@ -195,6 +195,23 @@ void SendTextEdit::setExactText(const QString& text) {
     moveCursor(QTextCursor::Start);
 }
 
+void SendTextEdit::setAcceptedCharacters(std::function<bool(QChar)> accepts) {
+    m_accepts = std::move(accepts);
+}
+
+qsizetype SendTextEdit::firstRefused(QStringView text) const {
+    if (!m_accepts)
+        return -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const bool lineBreak =
+            c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+        if (!lineBreak && !m_accepts(text[i]))
+            return i;
+    }
+    return -1;
+}
+
 void SendTextEdit::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
@@ -203,7 +220,32 @@ void SendTextEdit::keyPressEvent(QKeyEvent* event) {
         emit submitRequested();
         return;
     }
+    // Only printable text is checked: control codes here are editing keys and shortcuts.
+    const QString typed = event->text();
+    const bool printable = !typed.isEmpty() && std::all_of(typed.begin(), typed.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() != 0x7F;
+    });
+    if (printable) {
+        if (const qsizetype bad = firstRefused(typed); bad >= 0) {
+            event->accept();
+            emit inputRefused(typed, bad, false);
+            return;
+        }
+    }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void SendTextEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (const qsizetype bad = firstRefused(event->commitString()); bad >= 0) {
+        const QString committed = event->commitString();
+        // The composition ends with nothing added.
+        QInputMethodEvent nothing;
+        QPlainTextEdit::inputMethodEvent(&nothing);
+        event->accept();
+        emit inputRefused(committed, bad, false);
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 QMimeData* SendTextEdit::createMimeDataFromSelection() const {
@@ -229,6 +271,10 @@ void SendTextEdit::insertFromMimeData(const QMimeData* source) {
     }
     const QString text =
         exact ? fromUtf16le(source->data(kExactMime)) : withTypedLineBreaks(source->text());
+    if (const qsizetype bad = firstRefused(text); bad >= 0) {
+        emit inputRefused(text, bad, true);
+        return;
+    }
     QTextCursor cursor = textCursor();
     insertExact(cursor, text);
     setTextCursor(cursor);

@@ -312,12 +312,16 @@ TEST_F(PortSessionWindow, UnpluggedDeviceIsOpenedAgainWithTheSameSettingsWhenItC
     EXPECT_EQ(f.PortHandle(), nullptr);
     EXPECT_EQ(f.ReadPortNotifier, nullptr) << "a hung-up descriptor would wake the window for ever";
     EXPECT_EQ(f.statusPanel(0)->text(), "Connected: " + link + " (device gone, waiting)");
+    EXPECT_EQ(f.statusPanel(0)->toolTip(), f.statusPanel(0)->text());
     EXPECT_TRUE(f.TimerReconnect->isActive());
 
     f.EditSend->setPlainText("x");
     f.ButtonSend->click();
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].text, "Unable to write to " + link);
+    EXPECT_EQ(messages.shown[0].detail,
+              link + ": the device is gone (unplugged or closed at its other end); it is opened "
+                     "again once it is back");
 
     f.TimerReconnectTimer(); // still gone: the link leads nowhere that opens
     EXPECT_TRUE(f.DeviceGone);

@@ -5,7 +5,9 @@
 #include "transmit/tformchangeperiod.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -93,6 +95,36 @@ TEST_F(TransmitWindow, TheStatusBarKeepsOneLineShowingControlsAndElidingTheRest)
     EXPECT_TRUE(QString("Sent: line").startsWith(cut.chopped(1))) << cut.toStdString();
 }
 
+// A long device path must not hide the connection's state: the path gives way in its middle.
+TEST(StatusTextPanel, ALongPathGivesWayBeforeTheStateThatFollowsIt) {
+    StatusText panel(QString(), 200);
+    const QString path = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    const QString lead = "Connected: ";
+    const QString state = " (device gone, waiting)";
+    panel.setTextEliding(lead + path + state, lead.size(), path.size());
+    EXPECT_EQ(panel.text(), lead + path + state);
+    EXPECT_EQ(panel.toolTip(), panel.text()) << "the whole text is always at hand";
+    const QFontMetrics metrics(panel.font());
+    const int whole = metrics.horizontalAdvance(panel.text());
+    EXPECT_GE(panel.sizeHint().width(), whole) << "it asks for the room it needs";
+
+    for (int width :
+         {whole + 10, whole - 40, whole / 2, metrics.horizontalAdvance(lead + state) + 40}) {
+        SCOPED_TRACE(width);
+        const QString shown = panel.shownText(width);
+        EXPECT_TRUE(shown.startsWith(lead + "/")) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(state)) << shown.toStdString();
+        EXPECT_EQ(shown.contains(QChar(0x2026)), width < whole) << shown.toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(shown), width + 4);
+    }
+    // Narrower than the state itself: cut at the end as any text, never drawn past the panel.
+    EXPECT_TRUE(panel.shownText(metrics.horizontalAdvance(lead)).endsWith(QChar(0x2026)));
+
+    // A plain text afterwards is cut at its end as before.
+    panel.setText(lead + path + state + " more");
+    EXPECT_TRUE(panel.shownText(whole / 2).endsWith(QChar(0x2026)));
+}
+
 TEST_F(TransmitWindow, ChunksOfThirtyTwoBytesWithAPauseBetween) {
     for (int size : {32, 33}) {
         SCOPED_TRACE(size);
@@ -146,6 +178,91 @@ TEST_F(TransmitWindow, SendFormatsAndTheirConversions) {
         for (QAction* other : {form->ASCII1, form->HEX1, form->BIN1})
             EXPECT_EQ(other->isChecked(), other == item);
     }
+}
+
+// The format in force shows beside the box and can be changed there; in HEX and BIN the box
+// takes only that format's digits, so typing a word can no longer send zeros.
+TEST_F(TransmitWindow, TheSendFormatIsShownBesideTheBoxAndTheBoxTakesOnlyItsDigits) {
+    form->show();
+    QComboBox* shown = form->ComboBoxSendFormat;
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(shown->currentText(), "ASCII");
+    form->HEX1->trigger();
+    EXPECT_EQ(shown->currentText(), "HEX") << "the menu's choice shows beside the box";
+
+    // Alt+M reaches the box; a choice there is the menu's, conversion included.
+    form->ASCII1->trigger();
+    form->EditSend->setPlainText("Hi");
+    EXPECT_EQ(QKeySequence::mnemonic(form->LabelSendFormat->text()),
+              QKeySequence(Qt::ALT | Qt::Key_M));
+    EXPECT_EQ(form->LabelSendFormat->buddy(), shown);
+    shown->activated(1); // what picking "HEX" in its list does
+    EXPECT_TRUE(form->HEX1->isChecked());
+    EXPECT_EQ(form->EditSend->toPlainText(), "48 69");
+
+    struct Case {
+        QAction* TAppForm::*format;
+        QString typed;
+        QString kept;
+        QByteArray sent;
+    };
+    const Case cases[] = {
+        {&TAppForm::HEX1, "hello", "e", ""}, // only the hex digit of the word stays
+        {&TAppForm::HEX1, "zz41 4g2", "41 42", "AB"},
+        {&TAppForm::BIN1, "0100x0000 1000z0000", "01000000 10000000", QByteArray("\x40\x80", 2)},
+        {&TAppForm::ASCII1, "any text", "any text", "any text"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        ((*form).*c.format)->trigger();
+        form->EditSend->clear();
+        beeps = 0;
+        form->EditSend->setFocus();
+        QTest::keyClicks(form->EditSend, c.typed);
+        EXPECT_EQ(form->EditSend->toPlainText(), c.kept);
+        EXPECT_EQ(beeps, c.typed.size() - c.kept.size()) << "each refused key beeps";
+        if (!c.sent.isEmpty()) {
+            form->ButtonSend->click();
+            EXPECT_EQ(pty.read(c.sent.size()), c.sent);
+        }
+    }
+    EXPECT_TRUE(messages.shown.isEmpty()) << "typing is refused without a message";
+
+    // Back in ASCII no NUL boxes appear: the HEX text held only digits.
+    form->HEX1->trigger();
+    form->EditSend->clear();
+    QTest::keyClicks(form->EditSend, "hello");
+    form->ASCII1->trigger();
+    EXPECT_EQ(form->EditSend->exactText(), "");
+}
+
+TEST_F(TransmitWindow, APasteThatDoesNotFitTheFormatIsRefusedWithItsFirstBadCharacter) {
+    form->HEX1->trigger();
+    form->EditSend->setPlainText("41");
+    form->EditSend->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(" 42 4x 43");
+    form->EditSend->paste();
+    EXPECT_EQ(form->EditSend->toPlainText(), "41") << "nothing of it is inserted";
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(messages.shown[0].caption, "WARNING");
+    EXPECT_TRUE(messages.shown[0].text.contains("\"x\"")) << messages.shown[0].text.toStdString();
+    EXPECT_TRUE(messages.shown[0].text.contains("HEX")) << messages.shown[0].text.toStdString();
+
+    // Digits, spaces and line breaks are taken.
+    QApplication::clipboard()->setText(" 42\n43");
+    form->EditSend->paste();
+    EXPECT_EQ(form->EditSend->toPlainText(), "41 42\n43");
+    EXPECT_EQ(messages.shown.size(), 1);
+
+    form->BIN1->trigger();
+    form->EditSend->clear();
+    QApplication::clipboard()->setText("0101\t1");
+    form->EditSend->paste();
+    EXPECT_EQ(form->EditSend->toPlainText(), "");
+    ASSERT_EQ(messages.shown.size(), 2);
+    EXPECT_TRUE(messages.shown[1].text.contains("BIN")) << messages.shown[1].text.toStdString();
+    EXPECT_FALSE(messages.shown[1].text.contains('\t')) << "an invisible character is named";
 }
 
 // Data typed in HEX keeps its bytes in ASCII, where the box holds them as characters: a lone
@@ -220,6 +337,11 @@ TEST_F(TransmitWindow, AWriteThatFailsStopsTheRestOnce) {
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
     EXPECT_EQ(messages.shown[0].caption, "ERROR");
     EXPECT_EQ(messages.shown[0].text, "Unable to write to " + pty.slavePath());
+    // The reason: the system's words for the failed write, or the device found gone meanwhile.
+    EXPECT_TRUE(messages.shown[0].detail.startsWith(pty.slavePath()) ||
+                messages.shown[0].detail.startsWith("Cannot write to " + pty.slavePath() + ": "))
+        << messages.shown[0].detail.toStdString();
+    EXPECT_GT(messages.shown[0].detail.size(), pty.slavePath().size() + 20);
 }
 
 TEST_F(TransmitWindow, ASendWithoutAnOpenPortFails) {
@@ -227,6 +349,7 @@ TEST_F(TransmitWindow, ASendWithoutAnOpenPortFails) {
     form->ComTextGonder("x");
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].text, "Unable to write to " + pty.slavePath());
+    EXPECT_EQ(messages.shown[0].detail, "The port is not connected.");
 }
 
 TEST_F(TransmitWindow, ASendInsideThePauseFinishesInsideIt) {

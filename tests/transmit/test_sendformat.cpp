@@ -56,6 +56,33 @@ TEST(SendFormat, ABigSendBoxConvertsInOnePass) {
     EXPECT_EQ(bytesToSend(box, SendFormat::Hex), QByteArray(box.size() / 3, 'A'));
 }
 
+TEST(SendFormat, EachFormatTakesItsOwnDigitsAndNamesWhatItRefuses) {
+    const QString hex = "0123456789abcdefABCDEF ";
+    const QString bin = "01 ";
+    for (char16_t c = 0; c < 0x200; ++c) {
+        EXPECT_TRUE(fitsSendFormat(QChar(c), SendFormat::Ascii));
+        EXPECT_EQ(fitsSendFormat(QChar(c), SendFormat::Hex), hex.contains(QChar(c))) << int(c);
+        EXPECT_EQ(fitsSendFormat(QChar(c), SendFormat::Bin), bin.contains(QChar(c))) << int(c);
+    }
+    struct Case {
+        QChar c;
+        SendFormat format;
+        QString named;
+    };
+    const Case cases[] = {
+        {u'g', SendFormat::Hex, "\"g\""},
+        {u'2', SendFormat::Bin, "\"2\""},
+        {u'\t', SendFormat::Hex, "HT"},
+        {QChar(0xA0), SendFormat::Bin, "U+00A0"},
+        {QChar(0xE9), SendFormat::Hex, "\"\u00E9\""},
+    };
+    for (const Case& c : cases) {
+        const QString why = sendFormatRefusal(c.c, c.format);
+        EXPECT_TRUE(why.contains(c.named)) << why.toStdString();
+        EXPECT_TRUE(why.contains(c.format == SendFormat::Hex ? "HEX" : "BIN")) << why.toStdString();
+    }
+}
+
 TEST(SendPeriod, FieldTextAndStoredValuesStayInRange) {
     struct Case {
         const char* text;
