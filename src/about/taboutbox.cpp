@@ -198,7 +198,7 @@ TAboutBox::TAboutBox(AboutBoxContext context, QWidget* parent)
     link.setColor(QPalette::WindowText, QColor(0x32, 0xcd, 0x32)); // lime green
     Label5->setPalette(link);
     Label5->setCursor(Qt::PointingHandCursor);
-    Label5->setText(m_context.webHost.isEmpty() ? QStringLiteral("Online Help")
+    Label5->setText(m_context.webHost.isEmpty() ? translated(TranslationKeys::kOnlineHelp)
                                                 : m_context.webHost);
     Label5->setToolTip(homePageUrl().toString());
 

@@ -35,7 +35,7 @@ struct AboutBoxContext {
     QString webHost;      // the maker's web host; empty: pages open from the bundled help
     QIcon programIcon;
     MessageBoxService* messages = nullptr;
-    std::function<void(const QUrl&)> openUrl; // failures go unnoticed
+    std::function<void(const QUrl&)> openUrl; // reports its own failures
     // Milliseconds of a steady clock, for the Info button's re-click guard.
     std::function<qint64()> tickCount;
     // Shows the menu at a global position and returns when it has closed.

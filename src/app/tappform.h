@@ -335,6 +335,8 @@ private:
     void connectAppearanceHandlers();
     void connectServiceHandlers();
     QString serviceHost() const;
+    // Opens a page or file for any window; what nothing could open is shown as an address.
+    std::function<void(const QUrl&)> pageOpener() const;
     QColor displayColor(quint32 value, bool background) const;
     // Shows BackgroundColorValue and TextColorValue in the pane, as the palette now gives them.
     void showPaneColors();

@@ -6,8 +6,6 @@
 #include "app/startupvalues.h"
 #include "app/tappform.h"
 
-#include <QDesktopServices>
-
 void TAppForm::About1Click() {
     AboutBoxContext context;
     context.productName = startupValues().ProductName;
@@ -16,8 +14,7 @@ void TAppForm::About1Click() {
     context.webHost = serviceHost();
     context.programIcon = brevaneIcon(QStringLiteral("brevane"));
     context.messages = m_env.messages;
-    context.openUrl =
-        m_env.openUrl ? m_env.openUrl : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    context.openUrl = pageOpener();
     TAboutBox box(std::move(context), this);
     box.exec();
 }

@@ -25,7 +25,9 @@ void TAppForm::SendFeedback1Click() {
             return result;
         };
     } else {
-        context.post = feedbackPostTo(serviceHost());
+        const QString host = serviceHost();
+        context.post = feedbackPostTo(host);
+        context.canDeliver = !host.isEmpty();
     }
     TFeedbackForm form(std::move(context), this);
     form.exec();

@@ -6,7 +6,6 @@
 #include "base/shippedfiles.h"
 #include "i18n/ttranslateform.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -22,8 +21,7 @@ void TAppForm::Language1Click() {
     context.translationPage =
         sitePageUrl(serviceHost(), QStringLiteral("https"), QStringLiteral("/translation/"),
                     m_env.programFile, QStringLiteral("translation.html"));
-    context.openUrl =
-        m_env.openUrl ? m_env.openUrl : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    context.openUrl = pageOpener();
     context.startScript = m_env.startScript ? m_env.startScript : [](const QString& script) {
         return QProcess::startDetached(QStringLiteral("/bin/sh"), {script},
                                        QFileInfo(script).absolutePath());

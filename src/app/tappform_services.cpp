@@ -1,10 +1,13 @@
 // The main window's side of the maker's web services: the update check's timer and menu item,
-// the update pop-up, and Online Help.
+// the update pop-up, Online Help, and opening pages for every window.
 
 #include "app/icons.h"
 #include "app/startupvalues.h"
 #include "app/tappform.h"
+#include "base/messageboxservice.h"
 #include "base/shippedfiles.h"
+#include "i18n/translate.h"
+#include "i18n/translationkeys.h"
 #include "services/checkerstore.h"
 #include "services/servicepost.h"
 #include "services/tchecker.h"
@@ -34,6 +37,21 @@ void TAppForm::connectServiceHandlers() {
 
 QString TAppForm::serviceHost() const {
     return m_env.webHost ? *m_env.webHost : webHost();
+}
+
+std::function<void(const QUrl&)> TAppForm::pageOpener() const {
+    return [open = m_env.openUrl, messages = m_env.messages](const QUrl& url) {
+        if (open ? open(url) : QDesktopServices::openUrl(url))
+            return;
+        // No browser or opener installed: a link that does nothing looks broken, so give the
+        // address to the user to open by hand. The detail text can be selected and copied.
+        const QString address = url.toDisplayString(QUrl::PreferLocalFile);
+        if (messages)
+            messages->showMessage(MessageIcon::Warning, Translate(TranslationKeys::kWarning),
+                                  Translate(TranslationKeys::kCannotOpenAddress) +
+                                      QStringLiteral("\n\n") + address,
+                                  address);
+    };
 }
 
 void TAppForm::TimerCheckerTimer() {
@@ -74,8 +92,7 @@ void TAppForm::TimerCheckerTimer() {
                                    m_env.programFile, QStringLiteral("index.html"));
     content.programIcon = brevaneIcon(QStringLiteral("brevane"));
     content.closeIcon = brevaneIcon(QStringLiteral("close"));
-    content.openUrl =
-        m_env.openUrl ? m_env.openUrl : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    content.openUrl = pageOpener();
     NewVer = new TNewVer(std::move(content), this);
 }
 
@@ -100,8 +117,5 @@ void TAppForm::Help2Click() {
     const QUrl page =
         sitePageUrl(serviceHost(), QStringLiteral("https"), QStringLiteral("/help/") + name + '/',
                     m_env.programFile, QStringLiteral("index.html"));
-    if (m_env.openUrl)
-        m_env.openUrl(page);
-    else
-        QDesktopServices::openUrl(page);
+    pageOpener()(page);
 }

@@ -36,8 +36,9 @@ struct AppEnvironment {
     // Runs a shell script detached (the language window's start.sh); true when it started.
     // Unset: /bin/sh runs it in the script's folder.
     std::function<bool(const QString& script)> startScript;
-    // Opens a web page or a file in the desktop's program for it; unset: the desktop's own.
-    std::function<void(const QUrl& url)> openUrl;
+    // Opens a web page or a file in the desktop's program for it; false when nothing could
+    // open it. Unset: the desktop's own.
+    std::function<bool(const QUrl& url)> openUrl;
     // Asks the user for a folder; returns it, or an empty text when cancelled. Unset: the
     // window's own folder dialog.
     std::function<QString(const QString& title, const QString& acceptLabel,

@@ -15,6 +15,8 @@ inline constexpr char kRestartApplication[] = "Restart Application?";
 inline constexpr char kConfirmation[] = "Confirmation";
 inline constexpr char kYes[] = "Yes";
 inline constexpr char kNo[] = "No";
+// Any window that opens a page or a file, when no program could open it; the address follows.
+inline constexpr char kCannotOpenAddress[] = "No program could open this address:";
 
 // Language window.
 inline constexpr char kLanguage[] = "Language";
@@ -45,6 +47,9 @@ inline constexpr char kSuccess[] = "Success";
 inline constexpr char kFeedbackNotDelivered[] =
     "Something went wrong. Your feedback could not be delivered.";
 inline constexpr char kTryAgainLater[] = "Please try again later.";
+// Beside the disabled Send button of a copy with no web service to post to.
+inline constexpr char kFeedbackNoService[] =
+    "Feedback cannot be sent: no web service is set up for this copy of the program.";
 
 // About window.
 inline constexpr char kAbout[] = "About %s";
@@ -54,6 +59,8 @@ inline constexpr char kHowToUninstall[] = "How to uninstall...";
 inline constexpr char kLicenseMenu[] = "License...";
 inline constexpr char kFileNotFound[] = "File not found!";
 inline constexpr char kLicense[] = "License";
+// The link's text when there is no web host to name: it opens the bundled help.
+inline constexpr char kOnlineHelp[] = "Online Help";
 
 // The special entry the language window reads for its credit box (not through Translate()).
 inline constexpr char kTranslatedByInfo[] = "INFO:Translated By";
@@ -66,6 +73,7 @@ inline QStringList all() {
             kConfirmation,
             kYes,
             kNo,
+            kCannotOpenAddress,
             kLanguage,
             kUserInterfaceLanguage,
             kTranslatedBy,
@@ -89,13 +97,15 @@ inline QStringList all() {
             kSuccess,
             kFeedbackNotDelivered,
             kTryAgainLater,
+            kFeedbackNoService,
             kAbout,
             kInfo,
             kAcknowledgements,
             kHowToUninstall,
             kLicenseMenu,
             kFileNotFound,
-            kLicense};
+            kLicense,
+            kOnlineHelp};
 }
 
 } // namespace TranslationKeys

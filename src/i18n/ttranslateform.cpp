@@ -65,9 +65,9 @@ TTranslateForm::TTranslateForm(TranslateFormContext context, QWidget* parent)
     buildLayout();
     FormCreate();
 
-    // The designed client area, grown where the desktop's fonts need more; the layout keeps
-    // every control whole as the lower bound.
-    resize(sizeHint().expandedTo(QSize(622, 227)));
+    // The designed client area, grown where the desktop's fonts or a translation need more;
+    // fixed, as the window has a fixed border.
+    setFixedSize(sizeHint().expandedTo(QSize(622, 227)));
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen)
         move(screen->availableGeometry().center() - rect().center());
@@ -213,9 +213,6 @@ void TTranslateForm::Button1Click() {
 }
 
 void TTranslateForm::restart(const QString& selected) {
-    // English needs no file; the name says so to the next start.
-    m_context.setLanguageFile(selected == kEnglish ? kEnglish : selected + kLanguageSuffix);
-    QCoreApplication::processEvents();
     const RestartScriptWrite script =
         writeRestartScript(m_context.settingsFolder, m_context.programFile);
     if (!script.ok()) {
@@ -224,6 +221,9 @@ void TTranslateForm::restart(const QString& selected) {
                                             .arg(script.path, qt_error_string(script.sysErrno)));
         return;
     }
+    // Kept only now: with no restart the running copy stays in its language, and so must the
+    // next start. English needs no file; the name says so to the next start.
+    m_context.setLanguageFile(selected == kEnglish ? kEnglish : selected + kLanguageSuffix);
     QCoreApplication::processEvents();
     if (!m_context.startScript(script.path))
         qWarning("language: could not start %s", qPrintable(script.path));

@@ -3,10 +3,11 @@
 // TTranslateForm: the modal "Language" window. Lists English and one entry per language file
 // found at start-up, each with its flag, shows who translated the selected language, and
 // opens the page about contributing translations. OK on the language that was in force closes
-// the window; OK on another one asks whether to restart and, on Yes, hands the choice to the
-// main window, writes start.sh in the settings folder, starts it detached and ends the
-// program. A start.sh that cannot be written is reported and the window stays open. The
-// window changes nothing else: the language of the running copy never changes.
+// the window; OK on another one asks whether to restart and, on Yes, writes start.sh in the
+// settings folder, hands the choice to the main window, starts the script detached and ends
+// the program. A start.sh that cannot be written is reported, the choice is not kept and the
+// window stays open. The window changes nothing else: the language of the running copy never
+// changes.
 
 #include <QDialog>
 #include <QString>

@@ -126,6 +126,9 @@ void TFeedbackForm::buildLayout() {
     emailRow->addWidget(Edit1, 1);
 
     Panel2 = named(new QWidget(this), "Panel2");
+    LabelNoService = named(new QLabel(Panel2), "LabelNoService");
+    LabelNoService->setWordWrap(true);
+    LabelNoService->setVisible(!m_context.canDeliver);
     BitBtn1 = named(new QPushButton(Panel2), "BitBtn1");
     BitBtn1->setFont(tahoma(12));
     BitBtn1->setIcon(m_context.sendIcon);
@@ -136,7 +139,9 @@ void TFeedbackForm::buildLayout() {
     connect(BitBtn1, &QPushButton::clicked, this, &TFeedbackForm::BitBtn1Click);
     auto* buttonRow = new QHBoxLayout(Panel2);
     buttonRow->setContentsMargins(0, 3, 0, 3);
-    buttonRow->addStretch(1);
+    buttonRow->addWidget(LabelNoService, 1);
+    if (m_context.canDeliver)
+        buttonRow->addStretch(1); // the hidden label takes no room; Send stays at the right
     buttonRow->addWidget(BitBtn1);
 
     auto* column = new QVBoxLayout(this);
@@ -158,6 +163,11 @@ void TFeedbackForm::FormCreate() {
     Label2->setText(Translate(kWhatDidYouLike));
     Label3->setText(Translate(kIncludeMyEmail));
     BitBtn1->setText(Translate(kSend));
+    if (!m_context.canDeliver) {
+        LabelNoService->setText(Translate(kFeedbackNoService));
+        BitBtn1->setToolTip(LabelNoService->text());
+        BitBtn1->setEnabled(false);
+    }
     showChoice();
 }
 
@@ -238,7 +248,7 @@ void TFeedbackForm::limitMemoLength(int position, int added) {
 }
 
 void TFeedbackForm::BitBtn1Click() {
-    if (isPosting())
+    if (isPosting() || !m_context.canDeliver)
         return;
     QString memo = Memo1->toPlainText();
     memo.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -300,7 +310,7 @@ void TFeedbackForm::finishPost() {
 }
 
 void TFeedbackForm::setBusy(bool busy) {
-    BitBtn1->setEnabled(!busy);
+    BitBtn1->setEnabled(!busy && m_context.canDeliver);
     if (busy == m_busyCursor)
         return;
     m_busyCursor = busy;

@@ -6,7 +6,8 @@
 // worker thread while the window stays modal with the busy cursor and Send disabled, so the
 // rest of the program (its port reads and display) keeps running; the window's own event loop
 // delivers the result. Success is reported and closes the window; failure is reported and
-// leaves everything as typed. Closed during a post, the window drops the result.
+// leaves everything as typed. Closed during a post, the window drops the result. A copy with
+// no web service to post to says so beside Send, which stays disabled: nothing could arrive.
 
 #include "services/feedbackrequest.h"
 
@@ -33,6 +34,8 @@ struct FeedbackFormContext {
     std::function<void()> beep;
     QIcon sendIcon; // Send's picture ("feedback")
     FeedbackPost post;
+    // False when no web service is set up: Send is disabled and the window tells why.
+    bool canDeliver = true;
 };
 
 class TFeedbackForm : public QDialog {
@@ -62,6 +65,7 @@ public:
     QLabel* Label3 = nullptr;
     QLineEdit* Edit1 = nullptr;
     QWidget* Panel2 = nullptr;
+    QLabel* LabelNoService = nullptr; // shown only when nothing can be delivered
     QPushButton* BitBtn1 = nullptr;
 
 public slots:

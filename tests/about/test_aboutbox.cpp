@@ -74,7 +74,7 @@ TEST_F(AboutBoxTest, ShowsTheProductAndTranslatedCaptions) {
     LanguageState german;
     german.ActiveLanguagePath = "German.lang.txt";
     german.ActiveLanguageLines = {"{About %s}Über %s", "{Info}Infos", "{License...}Lizenz...",
-                                  "{OK}Gut"};
+                                  "{OK}Gut", "{Online Help}Online-Hilfe"};
     setActiveLanguage(german);
     auto box = create();
     EXPECT_EQ(box->windowTitle(), "Über Brevane");
@@ -85,6 +85,8 @@ TEST_F(AboutBoxTest, ShowsTheProductAndTranslatedCaptions) {
     for (QAction* action : box->PopupMenu1->actions())
         items << action->text();
     EXPECT_EQ(items, QStringList({"Acknowledgements...", "How to uninstall...", "Lizenz..."}));
+    // With no web host to name, the link names the help it opens, in the window's language.
+    EXPECT_EQ(box->Label5->text(), "Online-Hilfe");
     EXPECT_EQ(box->size(), TAboutBox::kClientSize);
     EXPECT_EQ(box->Panel1->geometry(), QRect(48, 42, 350, 291));
     EXPECT_FALSE(box->PanelEgg->isVisible());

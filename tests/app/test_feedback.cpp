@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -133,6 +134,29 @@ TEST_F(FeedbackWindow, PortIsReadWhileTheFeedbackIsPosted) {
     EXPECT_EQ(f.BytesReadCount, quint64(incoming.size()));
     EXPECT_EQ(f.Memo1->length(), incoming.size());
     EXPECT_TRUE(f.Memo1->toPlainText() == QString::fromLatin1(incoming));
+}
+
+// With no web host (the default build and the package) the menu's window cannot deliver
+// anything, and says so instead of failing after each Send.
+TEST_F(FeedbackWindow, WithoutAWebHostSendIsDisabledWithItsReason) {
+    struct Case {
+        QString host;
+        bool canSend;
+    };
+    const Case cases[] = {{"", false}, {"127.0.0.1:9", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.host.toStdString());
+        AppEnvironment env = environment();
+        env.webHost = c.host;
+        form = std::make_unique<TAppForm>(env);
+        form->FormCreate();
+        withFeedbackWindow([&](TFeedbackForm& window) {
+            EXPECT_EQ(window.BitBtn1->isEnabled(), c.canSend);
+            EXPECT_EQ(window.LabelNoService->isVisible(), !c.canSend);
+            window.reject();
+        });
+    }
+    EXPECT_TRUE(messages.shown.isEmpty());
 }
 
 } // namespace

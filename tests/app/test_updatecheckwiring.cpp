@@ -22,7 +22,10 @@ protected:
     AppEnvironment environment() {
         AppEnvironment env = AppFormFixture::environment();
         env.webHost = host;
-        env.openUrl = [this](const QUrl& url) { opened << url; };
+        env.openUrl = [this](const QUrl& url) {
+            opened << url;
+            return true;
+        };
         return env;
     }
     TAppForm& create() {

@@ -297,7 +297,8 @@ TEST_F(LanguageWindow, YesKeepsTheChoiceWritesTheScriptStartsItAndEnds) {
         w.Button1Click();
 
         EXPECT_EQ(chosen, QStringList{c.kept});
-        EXPECT_FALSE(scriptExistedWhenChosen);
+        // Kept only once the script that brings the new language in is there.
+        EXPECT_TRUE(scriptExistedWhenChosen);
         EXPECT_EQ(started, QStringList{settingsFolder + "start.sh"});
         EXPECT_EQ(scriptAtStart, restartScript("/opt/brevane/bin/brevane"));
         EXPECT_EQ(terminations, 1);
@@ -322,6 +323,8 @@ TEST_F(LanguageWindow, AScriptThatCannotBeWrittenIsReportedAndTheWindowStays) {
     EXPECT_TRUE(error.text.contains(settingsFolder + "start.sh")) << error.text.toStdString();
     EXPECT_TRUE(error.text.contains(qt_error_string(ENOTDIR))) << error.text.toStdString();
     EXPECT_EQ(error.buttons, QList<MessageButton>{MessageButton::Ok});
+    // No restart, so the next start keeps the language this one runs in.
+    EXPECT_TRUE(chosen.isEmpty());
     EXPECT_TRUE(started.isEmpty());
     EXPECT_EQ(terminations, 0);
     EXPECT_TRUE(w.isVisible());
@@ -398,8 +401,8 @@ TEST_F(LanguageWindow, CaptionsAreTranslated) {
     EXPECT_EQ(messages.shown[0].buttonCaptions, QStringList({"Evet", QStringLiteral("Hayır")}));
 }
 
-// Long captions grow the window instead of being cut: at its smallest every control keeps the
-// room it asks for.
+// Long captions grow the window instead of being cut: its one fixed size gives every control
+// the room it asks for.
 TEST_F(LanguageWindow, TheSmallestWindowHoldsEveryControl) {
     addFile("Long.lang.txt", "{User Interface Language:}A much longer caption for the language\n"
                              "{Contribute to Translation}Help to translate this program into "
@@ -410,6 +413,9 @@ TEST_F(LanguageWindow, TheSmallestWindowHoldsEveryControl) {
         TTranslateForm& w = open();
         EXPECT_GE(w.width(), 622);
         EXPECT_GE(w.height(), 227);
+        // A fixed border: the user cannot resize it.
+        EXPECT_EQ(w.minimumSize(), w.maximumSize());
+        EXPECT_EQ(w.size(), w.minimumSize());
         w.resize(w.minimumSize());
         QApplication::processEvents();
         for (QWidget* control : std::initializer_list<QWidget*>{
@@ -438,7 +444,10 @@ protected:
             scripts << script;
             return true;
         };
-        env.openUrl = [this](const QUrl& url) { opened << url; };
+        env.openUrl = [this](const QUrl& url) {
+            opened << url;
+            return true;
+        };
         form = std::make_unique<TAppForm>(std::move(env));
         form->FormCreate();
         form->createSendLaterWindow();
@@ -494,6 +503,25 @@ TEST_F(MainWindowLanguage, ChoosingGermanKeepsItInTheSettingsAndRestarts) {
     EXPECT_EQ(scripts, QStringList{script});
     EXPECT_EQ(readBytes(script), restartScript(form->environment().programFile));
     EXPECT_EQ(terminations, 1);
+}
+
+// A start.sh that cannot be replaced (here a folder of that name) stops the restart; the
+// stored language must not change, or the next start would switch to it anyway.
+TEST_F(MainWindowLanguage, AFailedRestartKeepsTheStoredLanguage) {
+    createForm();
+    const QString script = startupValues().SettingsFolder + "start.sh";
+    ASSERT_TRUE(QDir().mkpath(script + "/in-the-way"));
+    messages.answers = {MessageButton::Yes};
+    openLanguageWindow([](TTranslateForm& w) {
+        w.ComboBox1->setCurrentIndex(w.ComboBox1->findText("German"));
+        w.Button1Click();
+        EXPECT_TRUE(w.isVisible());
+    });
+    ASSERT_EQ(messages.shown.size(), 2);
+    EXPECT_EQ(messages.shown[1].icon, MessageIcon::Error);
+    EXPECT_FALSE(readSettingsFile().contains("LanguageFile")) << readSettingsFile().toStdString();
+    EXPECT_TRUE(scripts.isEmpty());
+    EXPECT_EQ(terminations, 0);
 }
 
 TEST_F(MainWindowLanguage, TheTranslationPageIsOnTheWebHostElseInTheBundledHelp) {

@@ -64,11 +64,9 @@ $(diff <(echo "$expected") <(echo "$actual") || true)"
     grep -q '^Keywords=.*serial' "$desktop" || fail "no Keywords with serial"
     categories=$(sed -n 's/^Categories=//p' "$desktop")
     [[ ";$categories" == *";Utility;"* ]] || fail "Categories=$categories lacks Utility"
-    [[ ";$categories" == *";TerminalEmulator;"* || ";$categories" == *";Development;"* ]] ||
-        fail "Categories=$categories lacks TerminalEmulator or Development"
 
-    # Hints (such as an entry listed in two main menus) are advice; errors and warnings fail.
-    if ! out=$(desktop-file-validate "$desktop" 2>&1) || grep -qiE 'error|warning' <<<"$out"; then
+    # Silent, hints included: a hint such as two main categories lists the entry twice in menus.
+    if ! out=$(desktop-file-validate "$desktop" 2>&1) || [ -n "$out" ]; then
         fail "desktop-file-validate: $out"
     fi
     out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
