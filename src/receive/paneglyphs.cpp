@@ -13,6 +13,7 @@ namespace {
 
 constexpr char16_t kTab = u'\t';
 constexpr char16_t kDelete = 0x7F;
+constexpr char16_t kSoftHyphen = 0xAD;
 constexpr int kTabColumns = 8;
 // Room on each side of a box's label inside it, and between the box and its neighbours.
 constexpr qreal kBoxPadding = 2;
@@ -39,11 +40,18 @@ QFont boxFont(const QFont& font) {
 } // namespace
 
 bool PaneGlyphs::isBox(char16_t c) {
-    return (c < 0x20 && c != kTab && !isLineBreak(c)) || c == kDelete;
+    // The C1 controls and the soft hyphen are invisible too: without boxes, line noise from a
+    // wrong baud rate (mostly such bytes) would look shorter than it is.
+    return (c < 0x20 && c != kTab && !isLineBreak(c)) || c == kDelete || (c >= 0x80 && c <= 0x9F) ||
+           c == kSoftHyphen;
 }
 
 QString PaneGlyphs::boxLabel(char16_t c) {
-    return isBox(c) ? QString(ControlName(c)) : QString();
+    if (!isBox(c))
+        return {};
+    // The C1 controls' short names are known to few, so those boxes hold the byte's value.
+    const QLatin1StringView name = ControlName(c);
+    return name.isEmpty() ? QStringLiteral("%1").arg(uint(c), 2, 16).toUpper() : QString(name);
 }
 
 PaneGlyphs::PaneGlyphs(const QFont& font, const QPaintDevice* device)

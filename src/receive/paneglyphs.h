@@ -6,8 +6,10 @@
 // wrapping and hit-testing. A TAB reaches the next stop of eight spaces. Control characters
 // other than TAB and the line breaks (0 to 31, and DEL) are drawn as small boxes holding their
 // short names ("NUL", "ESC"): fonts draw them as nothing, or as an empty box at best, and no
-// installed font can be relied on for the control pictures (U+2400...) either. The font is
-// drawn without kerning or shaping, so that a run of characters is as wide as their sum.
+// installed font can be relied on for the control pictures (U+2400...) either. The C1 controls
+// (0x80 to 0x9F) and the soft hyphen (0xAD), just as invisible, are boxes holding their hex
+// value ("80", "AD"). The font is drawn without kerning or shaping, so that a run of characters
+// is as wide as their sum.
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -658,14 +658,20 @@ QString ReadPane::displayText(int index) const {
     const auto [start, end] = visualLine(index);
     QString shown = d->text.mid(start, end);
     for (QChar& c : shown) {
-        if (PaneGlyphs::isBox(c.unicode()))
-            c = QChar(c.unicode() == 0x7F ? 0x2421 : 0x2400 + c.unicode());
+        if (c.unicode() < 0x20 && PaneGlyphs::isBox(c.unicode()))
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
     }
     return shown;
 }
 
 qreal ReadPane::symbolWidth(QChar c) const {
     return PaneGlyphs::isBox(c.unicode()) ? d->glyphs.advance(c.unicode(), 0) : 0;
+}
+
+QString ReadPane::symbolLabel(QChar c) const {
+    return PaneGlyphs::boxLabel(c.unicode());
 }
 
 qreal ReadPane::wrapWidth() const {

@@ -30,7 +30,9 @@ const QChar kNul(0);
 const QChar kNulSymbol(0x2400);
 
 bool isControlDrawnAsBox(QChar c) {
-    return (c.unicode() < 0x20 && c != '\t' && c != '\r' && c != '\n') || c.unicode() == 0x7F;
+    const char16_t u = c.unicode();
+    return (u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F ||
+           (u >= 0x80 && u <= 0x9F) || u == 0xAD;
 }
 
 // The advances the pane's rules ask for, measured here independently of the pane, except the
@@ -122,7 +124,10 @@ QString sample(Kind kind, qsizetype length, std::mt19937& rng) {
                               QString(QChar(0xE9)),
                               QString(QChar(0x20AC)),
                               QString(QChar(0x4E2D)),
-                              "  "};
+                              "  ",
+                              QString(QChar(0x85)),
+                              QString(QChar(0xAD))};
+    const int extraCount = int(std::size(extras));
     QString text;
     while (text.size() < length) {
         switch (kind) {
@@ -131,11 +136,11 @@ QString sample(Kind kind, qsizetype length, std::mt19937& rng) {
             break;
         case Kind::Words:
             text += QString(1 + pick(12), QChar('a' + pick(26)));
-            text += pick(6) == 0 ? extras[pick(10)] : QString(" ");
+            text += pick(6) == 0 ? extras[pick(extraCount)] : QString(" ");
             break;
         case Kind::NoSpaces:
             text += QString(1 + pick(300), QChar('A' + pick(26)));
-            text += pick(3) == 0 ? QString(" ") : extras[pick(10)];
+            text += pick(3) == 0 ? QString(" ") : extras[pick(extraCount)];
             break;
         case Kind::Breaks:
             text += QString("\r\n\r\r\n\n\n\r").mid(pick(8), 1 + pick(3));
@@ -517,10 +522,12 @@ TEST_F(ReadPaneTest, ControlsAreBoxesThatKeepTheirCharacters) {
     const struct {
         QChar c;
         bool box;
-    } cases[] = {{QChar(0), true},     {QChar(1), true},      {QChar(7), true},    {QChar(8), true},
-                 {QChar(0x1B), true},  {QChar(0x1F), true},   {QChar(0x7F), true}, {'\t', false},
-                 {'\r', false},        {'\n', false},         {'A', false},        {' ', false},
-                 {QChar(0x80), false}, {QChar(0x2400), false}};
+    } cases[] = {{QChar(0), true},     {QChar(1), true},     {QChar(7), true},
+                 {QChar(8), true},     {QChar(0x1B), true},  {QChar(0x1F), true},
+                 {QChar(0x7F), true},  {'\t', false},        {'\r', false},
+                 {'\n', false},        {'A', false},         {' ', false},
+                 {QChar(0x80), true},  {QChar(0x9F), true},  {QChar(0xAD), true},
+                 {QChar(0xA0), false}, {QChar(0xE9), false}, {QChar(0x2400), false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.c.unicode()));
         EXPECT_EQ(pane.symbolWidth(c.c) > 0, c.box);
@@ -579,6 +586,70 @@ TEST_F(ReadPaneTest, EachBoxIsDrawnInItsOwnCellAndHitTestsAsOneCharacter) {
     EXPECT_EQ(pane.cursorPosition(), 2);
     QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(int(second + w * 0.2), y));
     EXPECT_EQ(pane.cursorPosition(), 1);
+}
+
+// Line noise from a wrong baud rate is mostly bytes 0x80 to 0x9F, which fonts draw as nothing:
+// each shows as a box holding its hex value, so 32 of them between "C1:" and ":END" take room
+// for 32 wherever the text is laid out, painted, selected or clicked.
+TEST_F(ReadPaneTest, C1BytesAndSoftHyphenAreBoxesHoldingTheirHexValue) {
+    const struct {
+        char16_t c;
+        const char* label;
+    } labels[] = {{0x80, "80"},  {0x85, "85"},  {0x9F, "9F"}, {0xAD, "AD"}, {0x00, "NUL"},
+                  {0x1B, "ESC"}, {0x7F, "DEL"}, {0xA0, ""},   {0xE9, ""},   {0x20AC, ""}};
+    for (const auto& l : labels)
+        EXPECT_EQ(pane.symbolLabel(QChar(l.c)), QString(l.label)) << int(l.c);
+
+    QString noise;
+    for (char16_t c = 0x80; c <= 0x9F; ++c)
+        noise += QChar(c);
+    const QString text = "C1:" + noise + ":END";
+    const qsizetype noiseAt = 3, endAt = noiseAt + noise.size();
+    pane.resize(1200, 200);
+    pane.setBackgroundColor(Qt::white);
+    pane.appendBytes(text, ReadView::Ascii);
+    ASSERT_EQ(pane.visualLineCount(), 1);
+    EXPECT_EQ(pane.toPlainText(), text);
+    pane.setSelection(noiseAt, endAt);
+    pane.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), noise) << "copying keeps the bytes";
+
+    // Each box fills its own cell, in the selection's colours while selected; ":END" follows
+    // the last box, unselected.
+    const Measure m = measure();
+    const QImage image = pane.viewport()->grab().toImage();
+    const QColor highlight = pane.palette().color(QPalette::Highlight);
+    const int top = 2, lineHeight = pane.fontMetrics().lineSpacing();
+    qreal x = 4 + m.width(u"C1:");
+    for (QChar c : noise) {
+        SCOPED_TRACE(int(c.unicode()));
+        const qreal w = pane.symbolWidth(c);
+        ASSERT_GT(w, m.width(u"M"));
+        EXPECT_EQ(image.pixelColor(int(x + w / 2), top), highlight);
+        int label = 0;
+        for (int px = int(x) + 3; px < int(x + w) - 3; ++px)
+            for (int y = top + 3; y < top + lineHeight - 3; ++y)
+                label += image.pixelColor(px, y) != highlight;
+        EXPECT_GT(label, 4) << "the box holds its label";
+        x += w;
+    }
+    EXPECT_NE(image.pixelColor(int(x + m.width(u":E") / 2), top), highlight);
+    int endInk = 0;
+    for (int px = int(x); px < int(x + m.width(u":END")); ++px)
+        for (int y = top; y < top + lineHeight; ++y)
+            endInk += image.pixelColor(px, y) != QColor(Qt::white);
+    EXPECT_GT(endInk, 10) << "\":END\" is drawn after the boxes";
+
+    // A click just after the middle of the last box lands after it.
+    const qreal last = pane.symbolWidth(noise.back());
+    QTest::mouseClick(pane.viewport(), Qt::LeftButton, {},
+                      QPoint(int(x - last * 0.3), top + lineHeight / 2));
+    EXPECT_EQ(pane.cursorPosition(), endAt);
+
+    // At a narrow width the boxes wrap like any other character.
+    pane.resize(200, 200);
+    EXPECT_GT(pane.visualLineCount(), 1);
+    expectLayoutFollowsRules(text);
 }
 
 TEST_F(ReadPaneTest, PaintsTheChosenColoursAndTheSelection) {
