@@ -3,8 +3,8 @@
 #include "receive/findbar.h"
 #include "receive/paneglyphs.h"
 #include "receive/panelayout.h"
+#include "receive/panesearch.h"
 #include "receive/panetext.h"
-#include "receive/textmatcher.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -23,7 +23,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -63,15 +62,13 @@ struct ReadPane::Impl {
     QColor background = Qt::white;
     bool markShown = false;
 
-    // Find: the bar's search while it is open and has text, the match it selected last, and
-    // the number of matches, kept up to date as text arrives by counting on from `countResume`.
+    // Find: the bar's search while it is open and has text, and the match it selected last
+    // with its number.
     FindBar* findBar = nullptr;
-    std::optional<TextMatcher> matcher;
+    PaneSearch search{text};
     qsizetype matchStart = -1;
     qsizetype matchLength = 0;
     qsizetype matchIndex = 0;
-    qsizetype matchCount = 0;
-    qsizetype countResume = 0;
     // The matches in view while painting.
     std::vector<std::pair<qsizetype, qsizetype>> visibleMatches;
 
@@ -239,50 +236,18 @@ struct ReadPane::Impl {
         return matchStart >= 0 && anchor == matchStart && position == matchStart + matchLength;
     }
 
-    qsizetype find(const TextMatcher& m, qsizetype from, bool forward) const {
-        if (m.size() == 0)
-            return -1;
-        const qsizetype size = text.size();
-        from = std::clamp<qsizetype>(from, 0, size);
-        if (forward) {
-            const qsizetype p = text.indexOf(m, from, size);
-            return p >= 0 ? p : text.indexOf(m, 0, from);
-        }
-        const qsizetype p = text.lastIndexOf(m, 0, from);
-        return p >= 0 ? p : text.lastIndexOf(m, from, size);
-    }
-
-    // The find bar's match nearest `from` in the direction asked (wrapping round) with its
-    // number: always one of those the count counts. Where matches overlap ("00 00" in
-    // "00 00 00"), only the chain taken from the start without overlaps is stepped through, so
-    // "k of n" never passes n. One pass from the start, stopping at `from` where it can.
-    std::pair<qsizetype, qsizetype> findCounted(qsizetype from, bool forward) const {
-        const TextMatcher& m = *matcher;
-        const PaneText::Counted here =
-            text.countedAround(m, std::clamp<qsizetype>(from, 0, text.size()));
-        if (forward) {
-            if (here.firstFrom >= 0)
-                return {here.firstFrom, here.before + 1};
-            const qsizetype first = text.indexOf(m, 0, text.size());
-            return {first, first >= 0 ? 1 : 0};
-        }
-        if (here.lastBefore >= 0)
-            return {here.lastBefore, here.before};
-        const PaneText::Counted all = text.countedAround(m, text.size());
-        return {all.lastBefore, all.before};
-    }
-
     void updateCountLabel() {
         if (!findBar)
             return;
         QString shown;
-        if (matcher && matchCount == 0)
+        const qsizetype count = search.count();
+        if (search.isActive() && count == 0)
             shown = QStringLiteral("No matches");
-        else if (matcher && currentMatchSelected())
-            shown = QStringLiteral("%1 of %2").arg(matchIndex).arg(matchCount);
-        else if (matcher)
-            shown = matchCount == 1 ? QStringLiteral("1 match")
-                                    : QStringLiteral("%1 matches").arg(matchCount);
+        else if (search.isActive() && currentMatchSelected())
+            shown = QStringLiteral("%1 of %2").arg(matchIndex).arg(count);
+        else if (search.isActive())
+            shown =
+                count == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(count);
         findBar->count->setText(shown);
     }
 
@@ -298,7 +263,7 @@ struct ReadPane::Impl {
     void selectMatch(qsizetype p, qsizetype index) {
         matchStart = p;
         if (p >= 0) {
-            matchLength = matcher->size();
+            matchLength = search.needleSize();
             matchIndex = index;
             anchor = p;
             position = p + matchLength;
@@ -313,42 +278,31 @@ struct ReadPane::Impl {
     // match from where the current one (or the selection) starts, so typing on extends it.
     void restartSearch() {
         const qsizetype from = currentMatchSelected() ? matchStart : selectionStart();
-        const QString needle = findBar->text->text();
         matchStart = -1;
-        matchCount = 0;
-        if (needle.isEmpty()) {
-            matcher.reset();
+        search.start(findBar->text->text(),
+                     findBar->matchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        if (!search.isActive()) {
             updateCountLabel();
             q->viewport()->update();
             return;
         }
-        matcher.emplace(needle,
-                        findBar->matchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
-        matchCount = text.count(*matcher, 0, text.size(), &countResume);
-        const auto [p, index] = findCounted(from, true);
+        const auto [p, index] = search.nearest(from, true);
         selectMatch(p, index);
     }
 
     void step(bool forward) {
-        if (!matcher)
+        if (!search.isActive())
             return;
-        const bool current = currentMatchSelected();
-        std::pair<qsizetype, qsizetype> found;
-        if (forward && current) {
-            // After a counted match the next counted one is simply the next match: no count
-            // from the start is needed.
-            const qsizetype p = text.indexOf(*matcher, matchStart + matcher->size(), text.size());
-            found = p >= 0 ? std::pair{p, matchIndex + 1}
-                           : std::pair{text.indexOf(*matcher, 0, text.size()), qsizetype(1)};
-        } else {
-            found = findCounted(forward ? selectionEnd() : selectionStart(), forward);
-        }
-        selectMatch(found.first, found.first >= 0 ? found.second : 0);
+        const auto [p, index] =
+            forward && currentMatchSelected()
+                ? search.after(matchStart, matchIndex)
+                : search.nearest(forward ? selectionEnd() : selectionStart(), forward);
+        selectMatch(p, index);
     }
 
     void closeFindBar() {
         findBar->hide();
-        matcher.reset();
+        search.stop();
         q->setViewportMargins(0, 0, 0, 0);
         q->setFocus();
         q->viewport()->update();
@@ -360,16 +314,6 @@ struct ReadPane::Impl {
         const QRect view = q->viewport()->geometry();
         const int h = findBar->sizeHint().height();
         findBar->setGeometry(view.left(), view.top() - h, view.width(), h);
-    }
-
-    void findVisibleMatches(qsizetype from, qsizetype to) {
-        visibleMatches.clear();
-        if (!matcher)
-            return;
-        const qsizetype n = matcher->size();
-        for (qsizetype p = text.indexOf(*matcher, std::max<qsizetype>(0, from - n + 1), to); p >= 0;
-             p = text.indexOf(*matcher, p + n, to))
-            visibleMatches.emplace_back(p, p + n);
     }
 
     void paintLine(QPainter& painter, const LineRef& ref, int top) const {
@@ -499,8 +443,8 @@ void ReadPane::Impl::appended(qsizetype from) {
     } else if (!atBottom()) {
         setMark(true);
     }
-    if (matcher) {
-        matchCount += text.count(*matcher, countResume, text.size(), &countResume);
+    if (search.isActive()) {
+        search.appended();
         updateCountLabel();
     }
     q->viewport()->update();
@@ -517,15 +461,14 @@ void ReadPane::clear() {
     d->bar()->setValue(0);
     d->setMark(false);
     d->matchStart = -1;
-    d->matchCount = 0;
-    d->countResume = 0;
+    d->search.cleared();
     d->updateCountLabel();
     viewport()->update();
 }
 
 qsizetype ReadPane::find(const QString& needle, qsizetype from, bool forward,
                          Qt::CaseSensitivity cs) const {
-    return d->find(TextMatcher(needle, cs), from, forward);
+    return PaneSearch::find(d->text, TextMatcher(needle, cs), from, forward);
 }
 
 qsizetype ReadPane::countMatches(const QString& needle, Qt::CaseSensitivity cs) const {
@@ -712,9 +655,10 @@ void ReadPane::paintEvent(QPaintEvent* event) {
     // so the rows are looked up one at a time.
     d->visibleMatches.clear();
     const int last = std::min(d->layout.lineCount() - 1, first + toRow);
-    if (d->matcher && first + fromRow <= last)
-        d->findVisibleMatches(d->layout.lineStart(d->layout.lineRef(first + fromRow)),
-                              d->layout.lineEnd(d->layout.lineRef(last)));
+    if (d->search.isActive() && first + fromRow <= last)
+        d->visibleMatches =
+            d->search.matchesIn(d->layout.lineStart(d->layout.lineRef(first + fromRow)),
+                                d->layout.lineEnd(d->layout.lineRef(last)));
     for (int row = fromRow; row <= toRow && first + row < d->layout.lineCount(); ++row)
         d->paintLine(painter, d->layout.lineRef(first + row),
                      kMarginTop + row * d->glyphs.lineHeight());
