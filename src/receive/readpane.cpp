@@ -1,6 +1,7 @@
 #include "receive/readpane.h"
 
 #include "receive/findbar.h"
+#include "receive/newdatamark.h"
 #include "receive/paneglyphs.h"
 #include "receive/panelayout.h"
 #include "receive/panesearch.h"
@@ -9,7 +10,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QEvent>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -61,6 +61,7 @@ struct ReadPane::Impl {
     QColor textColor = Qt::black;
     QColor background = Qt::white;
     bool markShown = false;
+    NewDataMark* mark = nullptr;
 
     // Find: the bar's search while it is open and has text, and the match it selected last
     // with its number.
@@ -69,6 +70,9 @@ struct ReadPane::Impl {
     qsizetype matchStart = -1;
     qsizetype matchLength = 0;
     qsizetype matchIndex = 0;
+    // Whether the current match was selected with the view at the end, and the user has not
+    // scrolled since.
+    bool matchHeldAtEnd = false;
     // The matches in view while painting.
     std::vector<std::pair<qsizetype, qsizetype>> visibleMatches;
 
@@ -141,45 +145,38 @@ struct ReadPane::Impl {
 
     bool following() const { return atBottom() && anchor == position && !dragging; }
 
+    // The mark takes a strip under the text rather than covering its last line; the view
+    // moves down by the rows the strip takes, so the line that was last in view stays in view.
     void setMark(bool shown) {
         if (markShown == shown)
             return;
         markShown = shown;
+        const int rows = visibleRows();
+        updateMargins();
+        mark->setVisible(shown);
+        if (shown)
+            bar()->setValue(bar()->value() + rows - visibleRows());
         q->viewport()->update();
         emit q->newDataMarkChanged(shown);
     }
 
-    // The mark sits at the bottom middle of the viewport, in the palette's highlight colours so
-    // that it reads on light and dark themes alike whatever colours the pane's text has.
-    QString markText() const { return QStringLiteral("New data below"); }
-
-    QRectF markRect() const {
-        const QFontMetricsF metrics(QGuiApplication::font(), q->viewport());
-        const qreal h = std::ceil(metrics.height() + 6);
-        const qreal w = std::ceil(metrics.horizontalAdvance(markText()) + h + 12);
-        const QRect view = q->viewport()->rect();
-        return QRectF(view.center().x() - w / 2, view.bottom() + 1 - h - 6, w, h);
+    // Room for the find bar above the text and the mark below it, while they show.
+    void updateMargins() {
+        const bool find = findBar && !findBar->isHidden();
+        q->setViewportMargins(0, find ? findBar->sizeHint().height() : 0, 0,
+                              markShown ? mark->sizeHint().height() : 0);
+        placeBars();
     }
 
-    void paintMark(QPainter& painter) const {
-        const QRectF box = markRect();
-        const QPalette& palette = q->palette();
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(palette.color(QPalette::HighlightedText), 1));
-        painter.setBrush(palette.brush(QPalette::Highlight));
-        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), box.height() / 2,
-                                box.height() / 2);
-        // A small arrow pointing down, drawn rather than taken from a font that may lack it.
-        const qreal a = box.height() * 0.3;
-        const QPointF tip(box.left() + box.height() / 2 + 2, box.center().y() + a / 2);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(palette.color(QPalette::HighlightedText));
-        painter.drawPolygon(QPolygonF{{tip.x() - a, tip.y() - a}, {tip.x() + a, tip.y() - a}, tip});
-        painter.setPen(palette.color(QPalette::HighlightedText));
-        painter.setFont(QGuiApplication::font());
-        painter.drawText(box.adjusted(box.height(), 0, -6, 0), Qt::AlignCenter, markText());
-        painter.restore();
+    void placeBars() {
+        const QRect view = q->viewport()->geometry();
+        if (findBar && !findBar->isHidden()) {
+            const int h = findBar->sizeHint().height();
+            findBar->setGeometry(view.left(), view.top() - h, view.width(), h);
+        }
+        if (markShown)
+            mark->setGeometry(view.left(), view.bottom() + 1, view.width(),
+                              mark->sizeHint().height());
     }
 
     void noteScroll() {
@@ -269,6 +266,7 @@ struct ReadPane::Impl {
             position = p + matchLength;
             dragging = false;
             scrollIntoView(p);
+            matchHeldAtEnd = atBottom();
         }
         updateCountLabel();
         q->viewport()->update();
@@ -300,20 +298,17 @@ struct ReadPane::Impl {
         selectMatch(p, index);
     }
 
+    // The current match stays selected for copying, unless it was found at the end and the
+    // view has stayed there since: then only that selection holds the pane still, and closing
+    // the search follows what arrives again.
     void closeFindBar() {
         findBar->hide();
         search.stop();
-        q->setViewportMargins(0, 0, 0, 0);
+        updateMargins();
+        if (currentMatchSelected() && (atBottom() || matchHeldAtEnd))
+            q->followEnd();
         q->setFocus();
         q->viewport()->update();
-    }
-
-    void placeFindBar() {
-        if (!findBar || findBar->isHidden())
-            return;
-        const QRect view = q->viewport()->geometry();
-        const int h = findBar->sizeHint().height();
-        findBar->setGeometry(view.left(), view.top() - h, view.width(), h);
     }
 
     void paintLine(QPainter& painter, const LineRef& ref, int top) const {
@@ -410,6 +405,12 @@ ReadPane::ReadPane(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_u
     d->layoutTimer->setSingleShot(true);
     d->layoutTimer->setInterval(0);
     connect(d->layoutTimer, &QTimer::timeout, this, [this] { d->layoutStep(kLayoutStepNs); });
+    d->mark = new NewDataMark(this);
+    d->mark->hide();
+    connect(d->mark, &NewDataMark::clicked, this, &ReadPane::followEnd);
+    // Scrolling by the user, unlike the pane's own scrolling, ends a match's hold at the end.
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { d->matchHeldAtEnd = false; });
     d->measureFont();
     d->layout.rewrap(d->currentWrapWidth(), true);
     d->updateScrollRange();
@@ -490,8 +491,7 @@ void ReadPane::showFindBar() {
     }
     if (d->findBar->isHidden()) {
         d->findBar->show();
-        setViewportMargins(0, d->findBar->sizeHint().height(), 0, 0);
-        d->placeFindBar();
+        d->updateMargins();
         if (!d->findBar->text->text().isEmpty())
             d->restartSearch();
     }
@@ -569,6 +569,7 @@ QColor ReadPane::textColor() const {
 
 void ReadPane::setBackgroundColor(const QColor& color) {
     d->background = color;
+    d->mark->setBackground(color);
     viewport()->update();
 }
 
@@ -662,15 +663,13 @@ void ReadPane::paintEvent(QPaintEvent* event) {
     for (int row = fromRow; row <= toRow && first + row < d->layout.lineCount(); ++row)
         d->paintLine(painter, d->layout.lineRef(first + row),
                      kMarginTop + row * d->glyphs.lineHeight());
-    if (d->markShown)
-        d->paintMark(painter);
     if (d->bar()->maximum() != std::max(0, d->layout.lineCount() - d->visibleRows()))
         QTimer::singleShot(0, this, [this] { d->restoreView(); });
 }
 
 void ReadPane::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    d->placeFindBar();
+    d->placeBars();
     if (d->currentWrapWidth() != d->layout.wrapWidth()) {
         d->relayout(true);
         return;
@@ -724,10 +723,6 @@ void ReadPane::keyPressEvent(QKeyEvent* event) {
 void ReadPane::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         event->ignore();
-        return;
-    }
-    if (d->markShown && d->markRect().contains(event->position())) {
-        followEnd();
         return;
     }
     const qsizetype pos = d->positionAt(event->position().toPoint());

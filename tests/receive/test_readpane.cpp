@@ -374,7 +374,8 @@ TEST_F(ReadPaneTest, AppendFollowsAtTheEndAndHoldsTheViewOrSelectionOtherwise) {
         pane.setSelection(c.selection.first, c.selection.second);
         EXPECT_EQ(pane.isFollowing(), c.follows);
         const int first = pane.firstVisibleLine();
-        const qsizetype topText = pane.visualLine(first).first;
+        const int lastInView = first + pane.verticalScrollBar()->pageStep() - 1;
+        const qsizetype lastText = pane.visualLine(lastInView).first;
         const QString selected = pane.selectedText();
         markChanges.clear();
 
@@ -387,8 +388,13 @@ TEST_F(ReadPaneTest, AppendFollowsAtTheEndAndHoldsTheViewOrSelectionOtherwise) {
             EXPECT_FALSE(pane.isNewDataMarkShown());
             EXPECT_TRUE(markChanges.empty());
         } else {
-            EXPECT_EQ(pane.firstVisibleLine(), first);
-            EXPECT_EQ(pane.visualLine(first).first, topText);
+            // The view moves down only by the rows the mark takes under the text, so the line
+            // that was last in view stays the last.
+            const int shown = pane.firstVisibleLine();
+            EXPECT_GE(shown, first);
+            EXPECT_LE(shown, first + 3);
+            EXPECT_EQ(shown + pane.verticalScrollBar()->pageStep() - 1, lastInView);
+            EXPECT_EQ(pane.visualLine(lastInView).first, lastText);
             EXPECT_EQ(pane.cursorPosition(), c.selection.second);
             EXPECT_EQ(pane.selectedText(), selected);
             EXPECT_TRUE(pane.isNewDataMarkShown());
@@ -432,30 +438,60 @@ TEST_F(ReadPaneTest, AppendFollowsAtTheEndAndHoldsTheViewOrSelectionOtherwise) {
     EXPECT_TRUE(pane.isFollowing());
 }
 
-TEST_F(ReadPaneTest, TheMarkIsPaintedAndAClickOnItFollowsAgain) {
+// The mark must not hide what is being read: every line in view before it showed looks the same
+// after, apart from the rows at the top that make way for it; and it is drawn in the
+// highlight colours, where a click follows again.
+TEST_F(ReadPaneTest, TheMarkLeavesEveryLineReadableAndAClickOnItFollowsAgain) {
+    // Rows inked across the whole width, so that anything laid over a row shows.
     for (int i = 0; i < 100; ++i)
-        pane.appendText(QString("line %1\r\n").arg(i));
-    pane.verticalScrollBar()->setValue(0);
-    const QImage before = pane.viewport()->grab().toImage();
-    pane.appendText(u"new\r\n");
-    ASSERT_TRUE(pane.isNewDataMarkShown());
-    const QImage after = pane.viewport()->grab().toImage();
-    // The view did not move: only the bottom strip, where the mark is, differs.
-    const int h = after.height();
-    EXPECT_EQ(before.copy(0, 0, after.width(), h / 2), after.copy(0, 0, after.width(), h / 2));
-    EXPECT_NE(before.copy(0, h - 20, after.width(), 20), after.copy(0, h - 20, after.width(), 20));
-    const QColor highlight = pane.palette().color(QPalette::Highlight);
-    int highlighted = 0;
-    for (int y = h - 30; y < h; ++y)
-        for (int x = 0; x < after.width(); ++x)
-            highlighted += after.pixelColor(x, y) == highlight;
-    EXPECT_GT(highlighted, 200);
+        pane.appendText(QString("%1:").arg(i) + QString(80, QChar('A' + i % 26)) + "\r\n");
+    QScrollBar* bar = pane.verticalScrollBar();
+    const QPalette palette = pane.palette();
+    const QColor highlight = palette.color(QPalette::Highlight);
+    const int lineHeight = pane.fontMetrics().lineSpacing();
+    for (int scrollTo : {0, 37, bar->maximum() - 2}) {
+        SCOPED_TRACE(scrollTo);
+        pane.followEnd();
+        bar->setValue(scrollTo);
+        const int first = pane.firstVisibleLine();
+        const int rows = bar->pageStep();
+        const QRect view = pane.viewport()->geometry();
+        const QImage before = pane.grab().toImage();
+        // Visual line `line` as it shows in `image` with the view starting at line `top`.
+        const auto rowOf = [&](const QImage& image, int line, int top) {
+            return image.copy(view.x(), view.y() + 2 + (line - top) * lineHeight, view.width(),
+                              lineHeight);
+        };
+        pane.appendText(u"new\r\n");
+        ASSERT_TRUE(pane.isNewDataMarkShown());
+        const QImage after = pane.grab().toImage();
+        const int shown = pane.firstVisibleLine();
+        ASSERT_EQ(shown + bar->pageStep(), first + rows) << "the last line stays in view";
+        for (int line = shown; line < first + rows; ++line) {
+            EXPECT_EQ(rowOf(before, line, first), rowOf(after, line, shown)) << "line " << line;
+        }
 
-    QTest::mouseClick(pane.viewport(), Qt::LeftButton, {},
-                      QPoint(pane.viewport()->width() / 2, h - 10));
-    EXPECT_FALSE(pane.isNewDataMarkShown());
-    EXPECT_TRUE(pane.isScrolledToBottom());
-    EXPECT_TRUE(pane.isFollowing());
+        int highlighted = 0;
+        QPoint sum;
+        for (int y = 0; y < after.height(); ++y) {
+            for (int x = 0; x < view.right(); ++x) {
+                if (after.pixelColor(x, y) == highlight) {
+                    ++highlighted;
+                    sum += QPoint(x, y);
+                }
+            }
+        }
+        ASSERT_GT(highlighted, 200);
+        const QPoint mark = sum / highlighted;
+        QWidget* target = pane.childAt(mark);
+        ASSERT_NE(target, nullptr);
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&pane, mark));
+        EXPECT_FALSE(pane.isNewDataMarkShown());
+        EXPECT_TRUE(pane.isScrolledToBottom());
+        EXPECT_TRUE(pane.isFollowing());
+        pane.appendText(u"next\r\n");
+        EXPECT_TRUE(pane.isScrolledToBottom());
+    }
 }
 
 TEST_F(ReadPaneTest, CopyPutsTheExactSelectionOnTheClipboard) {
@@ -917,8 +953,9 @@ TEST_F(ReadPaneFindBarTest, StepsThroughMatchesAndHoldsTheView) {
     EXPECT_FALSE(pane.isFollowing());
 
     // Appends neither move the view off the match nor drop it; the count follows the text.
+    const int bottom = line + pane.verticalScrollBar()->pageStep();
     pane.appendText(u"late Marker\r\n");
-    EXPECT_EQ(pane.firstVisibleLine(), line);
+    EXPECT_EQ(pane.firstVisibleLine() + pane.verticalScrollBar()->pageStep(), bottom);
     EXPECT_EQ(pane.selectedText(), "Marker");
     EXPECT_EQ(countText(), "1 of 5");
 
@@ -957,6 +994,58 @@ TEST_F(ReadPaneFindBarTest, StepsThroughMatchesAndHoldsTheView) {
     pane.showFindBar();
     EXPECT_TRUE(pane.isFindBarVisible());
     EXPECT_EQ(countText(), "1 of 5");
+}
+
+// A match found at the end is held only by its selection; closing the bar there lets the pane
+// follow again, while a match the user went up to stays selected and in view.
+TEST_F(ReadPaneFindBarTest, ClosingTheBarAtTheEndFollowsAgain) {
+    const struct {
+        const char* name;
+        int markerLine;         // the one line holding the match
+        int linesBeforeClosing; // arriving while the bar is open
+        bool scrollUp;          // the user pages up before closing
+        bool follows;
+    } cases[] = {
+        {"found at the end, closed at once", 298, 0, false, true},
+        {"found at the end, data arrived meanwhile", 298, 30, false, true},
+        {"found far above", 50, 0, false, false},
+        {"found at the end, then the user scrolled up", 298, 30, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pane.clear();
+        for (int i = 0; i < 300; ++i)
+            pane.appendText(i == c.markerLine ? QString("line %1 Marker\r\n").arg(i)
+                                              : QString("line %1\r\n").arg(i));
+        pane.showFindBar();
+        findText()->clear();
+        QTest::keyClicks(findText(), "marker");
+        ASSERT_EQ(pane.selectedText(), "Marker");
+        for (int i = 0; i < c.linesBeforeClosing; ++i)
+            pane.appendText(u"meanwhile\r\n");
+        if (c.scrollUp)
+            QTest::keyClick(&pane, Qt::Key_PageUp);
+        const int first = pane.firstVisibleLine();
+        QTest::keyClick(findText(), Qt::Key_Escape);
+        ASSERT_FALSE(pane.isFindBarVisible());
+
+        for (int i = 0; i < 40; ++i)
+            pane.appendText(QString("after %1\r\n").arg(i));
+        if (c.follows) {
+            // The last line that arrived is in view.
+            EXPECT_TRUE(pane.isScrolledToBottom());
+            EXPECT_FALSE(pane.isNewDataMarkShown());
+            EXPECT_FALSE(pane.hasSelection());
+            const int last = pane.visualLineCount() - 2; // before the empty line after CR LF
+            EXPECT_GE(last, pane.firstVisibleLine());
+            EXPECT_EQ(pane.textBetween(pane.visualLine(last).first, pane.visualLine(last).second),
+                      "after 39");
+        } else {
+            EXPECT_EQ(pane.selectedText(), "Marker");
+            EXPECT_LE(pane.firstVisibleLine(), first + 3);
+            EXPECT_TRUE(pane.isNewDataMarkShown());
+        }
+    }
 }
 
 // Runs of one byte make matches that overlap ("00 00" in "00 00 00 ..."): stepping either way
