@@ -9,9 +9,10 @@
 // searched, so a long capture costs about a byte per byte received in any view. Its text is
 // exactly the concatenation of every append since the last clear; nothing is added or dropped.
 // While the view is at the end and nothing is selected the pane follows what arrives; once the
-// user scrolls up or selects, new text is added without moving the view or the selection (so
-// older output can be read and copied during a stream) and a mark at the bottom says that
-// there is more below, until the view is back at the end.
+// user scrolls up or selects, new text is added without moving the selection (so older output
+// can be read and copied during a stream) and a mark in a strip under the text says that there
+// is more below, until the view is back at the end. The strip never covers a line: when it
+// appears the view moves down by its height, so the line last in view stays in view.
 // A line ends at LF, CR LF or a lone CR. The other control characters but TAB (0 to 31, and
 // DEL) are drawn as small boxes holding their short names ("NUL", "ESC"), and the C1 controls
 // and the soft hyphen (0x80 to 0x9F, 0xAD) as boxes holding their hex value ("80", "AD"),
@@ -76,7 +77,8 @@ public:
     // The matches from the start of the text that do not overlap.
     qsizetype countMatches(const QString& needle, Qt::CaseSensitivity cs) const;
     // The bar above the text (Ctrl+F): Enter and Shift+Enter step through the matches, which
-    // are marked in view; the current one is selected, which holds the view. Esc closes it.
+    // are marked in view; the current one is selected, which holds the view. Esc closes it;
+    // when the match was found at the end and the view stayed there, the pane follows again.
     void showFindBar();
     bool isFindBarVisible() const;
 
