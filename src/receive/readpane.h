@@ -9,12 +9,14 @@
 // searched, so a long capture costs about a byte per byte received in any view. Its text is
 // exactly the concatenation of every append since the last clear; nothing is added or dropped.
 // While the view is at the end and nothing is selected the pane follows what arrives; once the
-// user scrolls up or selects, new text is added without moving the view or the selection (so
-// older output can be read and copied during a stream) and a mark at the bottom says that
-// there is more below, until the view is back at the end.
+// user scrolls up or selects, new text is added without moving the selection (so older output
+// can be read and copied during a stream) and a mark in a strip under the text says that there
+// is more below, until the view is back at the end. The strip never covers a line: when it
+// appears the view moves down by its height, so the line last in view stays in view.
 // A line ends at LF, CR LF or a lone CR. The other control characters but TAB (0 to 31, and
-// DEL) are drawn as small boxes holding their short names ("NUL", "ESC"), painted by the pane so
-// that they show whatever the font; the text itself keeps the characters.
+// DEL) are drawn as small boxes holding their short names ("NUL", "ESC"), and the C1 controls
+// and the soft hyphen (0x80 to 0x9F, 0xAD) as boxes holding their hex value ("80", "AD"),
+// painted by the pane so that they show whatever the font; the text itself keeps the characters.
 
 #include "receive/readview.h"
 
@@ -75,19 +77,23 @@ public:
     // The matches from the start of the text that do not overlap.
     qsizetype countMatches(const QString& needle, Qt::CaseSensitivity cs) const;
     // The bar above the text (Ctrl+F): Enter and Shift+Enter step through the matches, which
-    // are marked in view; the current one is selected, which holds the view. Esc closes it.
+    // are marked in view; the current one is selected, which holds the view. Esc closes it;
+    // when the match was found at the end and the view stayed there, the pane follows again.
     void showFindBar();
     bool isFindBarVisible() const;
 
     // The layout, for tests and benchmarks: the visual lines after wrapping at the current
     // width, each as [start, end) offsets into the text (line breaks excluded), and what is
-    // drawn for one of them, with each control drawn as a box given as its control picture
-    // (U+2400 + its code, U+2421 for DEL).
+    // drawn for one of them, with each box of a C0 control or DEL given as its control picture
+    // (U+2400 + its code, U+2421 for DEL); the other boxes, which have no picture, keep their
+    // characters.
     int visualLineCount() const;
     std::pair<qsizetype, qsizetype> visualLine(int index) const;
     QString displayText(int index) const;
-    // The width a control's box takes in a line; 0 for a character drawn from the font.
+    // The width a character's box takes in a line, and what the box holds ("NUL", "9F"); 0 and
+    // an empty text for a character drawn from the font.
     qreal symbolWidth(QChar c) const;
+    QString symbolLabel(QChar c) const;
     // The width in pixels that visual lines are wrapped to.
     qreal wrapWidth() const;
     // After a new width or font, whether lines out of view are still being wrapped in the

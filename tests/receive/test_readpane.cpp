@@ -30,7 +30,9 @@ const QChar kNul(0);
 const QChar kNulSymbol(0x2400);
 
 bool isControlDrawnAsBox(QChar c) {
-    return (c.unicode() < 0x20 && c != '\t' && c != '\r' && c != '\n') || c.unicode() == 0x7F;
+    const char16_t u = c.unicode();
+    return (u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F ||
+           (u >= 0x80 && u <= 0x9F) || u == 0xAD;
 }
 
 // The advances the pane's rules ask for, measured here independently of the pane, except the
@@ -122,7 +124,10 @@ QString sample(Kind kind, qsizetype length, std::mt19937& rng) {
                               QString(QChar(0xE9)),
                               QString(QChar(0x20AC)),
                               QString(QChar(0x4E2D)),
-                              "  "};
+                              "  ",
+                              QString(QChar(0x85)),
+                              QString(QChar(0xAD))};
+    const int extraCount = int(std::size(extras));
     QString text;
     while (text.size() < length) {
         switch (kind) {
@@ -131,11 +136,11 @@ QString sample(Kind kind, qsizetype length, std::mt19937& rng) {
             break;
         case Kind::Words:
             text += QString(1 + pick(12), QChar('a' + pick(26)));
-            text += pick(6) == 0 ? extras[pick(10)] : QString(" ");
+            text += pick(6) == 0 ? extras[pick(extraCount)] : QString(" ");
             break;
         case Kind::NoSpaces:
             text += QString(1 + pick(300), QChar('A' + pick(26)));
-            text += pick(3) == 0 ? QString(" ") : extras[pick(10)];
+            text += pick(3) == 0 ? QString(" ") : extras[pick(extraCount)];
             break;
         case Kind::Breaks:
             text += QString("\r\n\r\r\n\n\n\r").mid(pick(8), 1 + pick(3));
@@ -369,7 +374,8 @@ TEST_F(ReadPaneTest, AppendFollowsAtTheEndAndHoldsTheViewOrSelectionOtherwise) {
         pane.setSelection(c.selection.first, c.selection.second);
         EXPECT_EQ(pane.isFollowing(), c.follows);
         const int first = pane.firstVisibleLine();
-        const qsizetype topText = pane.visualLine(first).first;
+        const int lastInView = first + pane.verticalScrollBar()->pageStep() - 1;
+        const qsizetype lastText = pane.visualLine(lastInView).first;
         const QString selected = pane.selectedText();
         markChanges.clear();
 
@@ -382,8 +388,13 @@ TEST_F(ReadPaneTest, AppendFollowsAtTheEndAndHoldsTheViewOrSelectionOtherwise) {
             EXPECT_FALSE(pane.isNewDataMarkShown());
             EXPECT_TRUE(markChanges.empty());
         } else {
-            EXPECT_EQ(pane.firstVisibleLine(), first);
-            EXPECT_EQ(pane.visualLine(first).first, topText);
+            // The view moves down only by the rows the mark takes under the text, so the line
+            // that was last in view stays the last.
+            const int shown = pane.firstVisibleLine();
+            EXPECT_GE(shown, first);
+            EXPECT_LE(shown, first + 3);
+            EXPECT_EQ(shown + pane.verticalScrollBar()->pageStep() - 1, lastInView);
+            EXPECT_EQ(pane.visualLine(lastInView).first, lastText);
             EXPECT_EQ(pane.cursorPosition(), c.selection.second);
             EXPECT_EQ(pane.selectedText(), selected);
             EXPECT_TRUE(pane.isNewDataMarkShown());
@@ -427,30 +438,60 @@ TEST_F(ReadPaneTest, AppendFollowsAtTheEndAndHoldsTheViewOrSelectionOtherwise) {
     EXPECT_TRUE(pane.isFollowing());
 }
 
-TEST_F(ReadPaneTest, TheMarkIsPaintedAndAClickOnItFollowsAgain) {
+// The mark must not hide what is being read: every line in view before it showed looks the same
+// after, apart from the rows at the top that make way for it; and it is drawn in the
+// highlight colours, where a click follows again.
+TEST_F(ReadPaneTest, TheMarkLeavesEveryLineReadableAndAClickOnItFollowsAgain) {
+    // Rows inked across the whole width, so that anything laid over a row shows.
     for (int i = 0; i < 100; ++i)
-        pane.appendText(QString("line %1\r\n").arg(i));
-    pane.verticalScrollBar()->setValue(0);
-    const QImage before = pane.viewport()->grab().toImage();
-    pane.appendText(u"new\r\n");
-    ASSERT_TRUE(pane.isNewDataMarkShown());
-    const QImage after = pane.viewport()->grab().toImage();
-    // The view did not move: only the bottom strip, where the mark is, differs.
-    const int h = after.height();
-    EXPECT_EQ(before.copy(0, 0, after.width(), h / 2), after.copy(0, 0, after.width(), h / 2));
-    EXPECT_NE(before.copy(0, h - 20, after.width(), 20), after.copy(0, h - 20, after.width(), 20));
-    const QColor highlight = pane.palette().color(QPalette::Highlight);
-    int highlighted = 0;
-    for (int y = h - 30; y < h; ++y)
-        for (int x = 0; x < after.width(); ++x)
-            highlighted += after.pixelColor(x, y) == highlight;
-    EXPECT_GT(highlighted, 200);
+        pane.appendText(QString("%1:").arg(i) + QString(80, QChar('A' + i % 26)) + "\r\n");
+    QScrollBar* bar = pane.verticalScrollBar();
+    const QPalette palette = pane.palette();
+    const QColor highlight = palette.color(QPalette::Highlight);
+    const int lineHeight = pane.fontMetrics().lineSpacing();
+    for (int scrollTo : {0, 37, bar->maximum() - 2}) {
+        SCOPED_TRACE(scrollTo);
+        pane.followEnd();
+        bar->setValue(scrollTo);
+        const int first = pane.firstVisibleLine();
+        const int rows = bar->pageStep();
+        const QRect view = pane.viewport()->geometry();
+        const QImage before = pane.grab().toImage();
+        // Visual line `line` as it shows in `image` with the view starting at line `top`.
+        const auto rowOf = [&](const QImage& image, int line, int top) {
+            return image.copy(view.x(), view.y() + 2 + (line - top) * lineHeight, view.width(),
+                              lineHeight);
+        };
+        pane.appendText(u"new\r\n");
+        ASSERT_TRUE(pane.isNewDataMarkShown());
+        const QImage after = pane.grab().toImage();
+        const int shown = pane.firstVisibleLine();
+        ASSERT_EQ(shown + bar->pageStep(), first + rows) << "the last line stays in view";
+        for (int line = shown; line < first + rows; ++line) {
+            EXPECT_EQ(rowOf(before, line, first), rowOf(after, line, shown)) << "line " << line;
+        }
 
-    QTest::mouseClick(pane.viewport(), Qt::LeftButton, {},
-                      QPoint(pane.viewport()->width() / 2, h - 10));
-    EXPECT_FALSE(pane.isNewDataMarkShown());
-    EXPECT_TRUE(pane.isScrolledToBottom());
-    EXPECT_TRUE(pane.isFollowing());
+        int highlighted = 0;
+        QPoint sum;
+        for (int y = 0; y < after.height(); ++y) {
+            for (int x = 0; x < view.right(); ++x) {
+                if (after.pixelColor(x, y) == highlight) {
+                    ++highlighted;
+                    sum += QPoint(x, y);
+                }
+            }
+        }
+        ASSERT_GT(highlighted, 200);
+        const QPoint mark = sum / highlighted;
+        QWidget* target = pane.childAt(mark);
+        ASSERT_NE(target, nullptr);
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&pane, mark));
+        EXPECT_FALSE(pane.isNewDataMarkShown());
+        EXPECT_TRUE(pane.isScrolledToBottom());
+        EXPECT_TRUE(pane.isFollowing());
+        pane.appendText(u"next\r\n");
+        EXPECT_TRUE(pane.isScrolledToBottom());
+    }
 }
 
 TEST_F(ReadPaneTest, CopyPutsTheExactSelectionOnTheClipboard) {
@@ -517,10 +558,12 @@ TEST_F(ReadPaneTest, ControlsAreBoxesThatKeepTheirCharacters) {
     const struct {
         QChar c;
         bool box;
-    } cases[] = {{QChar(0), true},     {QChar(1), true},      {QChar(7), true},    {QChar(8), true},
-                 {QChar(0x1B), true},  {QChar(0x1F), true},   {QChar(0x7F), true}, {'\t', false},
-                 {'\r', false},        {'\n', false},         {'A', false},        {' ', false},
-                 {QChar(0x80), false}, {QChar(0x2400), false}};
+    } cases[] = {{QChar(0), true},     {QChar(1), true},     {QChar(7), true},
+                 {QChar(8), true},     {QChar(0x1B), true},  {QChar(0x1F), true},
+                 {QChar(0x7F), true},  {'\t', false},        {'\r', false},
+                 {'\n', false},        {'A', false},         {' ', false},
+                 {QChar(0x80), true},  {QChar(0x9F), true},  {QChar(0xAD), true},
+                 {QChar(0xA0), false}, {QChar(0xE9), false}, {QChar(0x2400), false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.c.unicode()));
         EXPECT_EQ(pane.symbolWidth(c.c) > 0, c.box);
@@ -579,6 +622,70 @@ TEST_F(ReadPaneTest, EachBoxIsDrawnInItsOwnCellAndHitTestsAsOneCharacter) {
     EXPECT_EQ(pane.cursorPosition(), 2);
     QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(int(second + w * 0.2), y));
     EXPECT_EQ(pane.cursorPosition(), 1);
+}
+
+// Line noise from a wrong baud rate is mostly bytes 0x80 to 0x9F, which fonts draw as nothing:
+// each shows as a box holding its hex value, so 32 of them between "C1:" and ":END" take room
+// for 32 wherever the text is laid out, painted, selected or clicked.
+TEST_F(ReadPaneTest, C1BytesAndSoftHyphenAreBoxesHoldingTheirHexValue) {
+    const struct {
+        char16_t c;
+        const char* label;
+    } labels[] = {{0x80, "80"},  {0x85, "85"},  {0x9F, "9F"}, {0xAD, "AD"}, {0x00, "NUL"},
+                  {0x1B, "ESC"}, {0x7F, "DEL"}, {0xA0, ""},   {0xE9, ""},   {0x20AC, ""}};
+    for (const auto& l : labels)
+        EXPECT_EQ(pane.symbolLabel(QChar(l.c)), QString(l.label)) << int(l.c);
+
+    QString noise;
+    for (char16_t c = 0x80; c <= 0x9F; ++c)
+        noise += QChar(c);
+    const QString text = "C1:" + noise + ":END";
+    const qsizetype noiseAt = 3, endAt = noiseAt + noise.size();
+    pane.resize(1200, 200);
+    pane.setBackgroundColor(Qt::white);
+    pane.appendBytes(text, ReadView::Ascii);
+    ASSERT_EQ(pane.visualLineCount(), 1);
+    EXPECT_EQ(pane.toPlainText(), text);
+    pane.setSelection(noiseAt, endAt);
+    pane.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), noise) << "copying keeps the bytes";
+
+    // Each box fills its own cell, in the selection's colours while selected; ":END" follows
+    // the last box, unselected.
+    const Measure m = measure();
+    const QImage image = pane.viewport()->grab().toImage();
+    const QColor highlight = pane.palette().color(QPalette::Highlight);
+    const int top = 2, lineHeight = pane.fontMetrics().lineSpacing();
+    qreal x = 4 + m.width(u"C1:");
+    for (QChar c : noise) {
+        SCOPED_TRACE(int(c.unicode()));
+        const qreal w = pane.symbolWidth(c);
+        ASSERT_GT(w, m.width(u"M"));
+        EXPECT_EQ(image.pixelColor(int(x + w / 2), top), highlight);
+        int label = 0;
+        for (int px = int(x) + 3; px < int(x + w) - 3; ++px)
+            for (int y = top + 3; y < top + lineHeight - 3; ++y)
+                label += image.pixelColor(px, y) != highlight;
+        EXPECT_GT(label, 4) << "the box holds its label";
+        x += w;
+    }
+    EXPECT_NE(image.pixelColor(int(x + m.width(u":E") / 2), top), highlight);
+    int endInk = 0;
+    for (int px = int(x); px < int(x + m.width(u":END")); ++px)
+        for (int y = top; y < top + lineHeight; ++y)
+            endInk += image.pixelColor(px, y) != QColor(Qt::white);
+    EXPECT_GT(endInk, 10) << "\":END\" is drawn after the boxes";
+
+    // A click just after the middle of the last box lands after it.
+    const qreal last = pane.symbolWidth(noise.back());
+    QTest::mouseClick(pane.viewport(), Qt::LeftButton, {},
+                      QPoint(int(x - last * 0.3), top + lineHeight / 2));
+    EXPECT_EQ(pane.cursorPosition(), endAt);
+
+    // At a narrow width the boxes wrap like any other character.
+    pane.resize(200, 200);
+    EXPECT_GT(pane.visualLineCount(), 1);
+    expectLayoutFollowsRules(text);
 }
 
 TEST_F(ReadPaneTest, PaintsTheChosenColoursAndTheSelection) {
@@ -846,8 +953,9 @@ TEST_F(ReadPaneFindBarTest, StepsThroughMatchesAndHoldsTheView) {
     EXPECT_FALSE(pane.isFollowing());
 
     // Appends neither move the view off the match nor drop it; the count follows the text.
+    const int bottom = line + pane.verticalScrollBar()->pageStep();
     pane.appendText(u"late Marker\r\n");
-    EXPECT_EQ(pane.firstVisibleLine(), line);
+    EXPECT_EQ(pane.firstVisibleLine() + pane.verticalScrollBar()->pageStep(), bottom);
     EXPECT_EQ(pane.selectedText(), "Marker");
     EXPECT_EQ(countText(), "1 of 5");
 
@@ -886,6 +994,58 @@ TEST_F(ReadPaneFindBarTest, StepsThroughMatchesAndHoldsTheView) {
     pane.showFindBar();
     EXPECT_TRUE(pane.isFindBarVisible());
     EXPECT_EQ(countText(), "1 of 5");
+}
+
+// A match found at the end is held only by its selection; closing the bar there lets the pane
+// follow again, while a match the user went up to stays selected and in view.
+TEST_F(ReadPaneFindBarTest, ClosingTheBarAtTheEndFollowsAgain) {
+    const struct {
+        const char* name;
+        int markerLine;         // the one line holding the match
+        int linesBeforeClosing; // arriving while the bar is open
+        bool scrollUp;          // the user pages up before closing
+        bool follows;
+    } cases[] = {
+        {"found at the end, closed at once", 298, 0, false, true},
+        {"found at the end, data arrived meanwhile", 298, 30, false, true},
+        {"found far above", 50, 0, false, false},
+        {"found at the end, then the user scrolled up", 298, 30, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pane.clear();
+        for (int i = 0; i < 300; ++i)
+            pane.appendText(i == c.markerLine ? QString("line %1 Marker\r\n").arg(i)
+                                              : QString("line %1\r\n").arg(i));
+        pane.showFindBar();
+        findText()->clear();
+        QTest::keyClicks(findText(), "marker");
+        ASSERT_EQ(pane.selectedText(), "Marker");
+        for (int i = 0; i < c.linesBeforeClosing; ++i)
+            pane.appendText(u"meanwhile\r\n");
+        if (c.scrollUp)
+            QTest::keyClick(&pane, Qt::Key_PageUp);
+        const int first = pane.firstVisibleLine();
+        QTest::keyClick(findText(), Qt::Key_Escape);
+        ASSERT_FALSE(pane.isFindBarVisible());
+
+        for (int i = 0; i < 40; ++i)
+            pane.appendText(QString("after %1\r\n").arg(i));
+        if (c.follows) {
+            // The last line that arrived is in view.
+            EXPECT_TRUE(pane.isScrolledToBottom());
+            EXPECT_FALSE(pane.isNewDataMarkShown());
+            EXPECT_FALSE(pane.hasSelection());
+            const int last = pane.visualLineCount() - 2; // before the empty line after CR LF
+            EXPECT_GE(last, pane.firstVisibleLine());
+            EXPECT_EQ(pane.textBetween(pane.visualLine(last).first, pane.visualLine(last).second),
+                      "after 39");
+        } else {
+            EXPECT_EQ(pane.selectedText(), "Marker");
+            EXPECT_LE(pane.firstVisibleLine(), first + 3);
+            EXPECT_TRUE(pane.isNewDataMarkShown());
+        }
+    }
 }
 
 // Runs of one byte make matches that overlap ("00 00" in "00 00 00 ..."): stepping either way

@@ -2,9 +2,10 @@
 // pseudo-terminal in the HEX view (main-hex.png) and the Send Later window holding two entries
 // (send-later.png), saved into the folder given. Into any folder but the README's, one picture
 // of each other window follows, for looking at them: font.png, language.png, about.png,
-// feedback.png, update.png, change-period.png and message.png (a connection error with its
-// details shown). Runs the program's own windows over a temporary settings folder with a fixed
-// clock, so the pictures come out the same each time and nothing of the user's is touched.
+// feedback.png, update.png, change-period.png, read-pane.png (line noise drawn as boxes, and
+// the "New data below" mark) and message.png (a connection error with its details shown). Runs the
+// program's own windows over a temporary settings folder with a fixed clock, so the pictures come
+// out the same each time and nothing of the user's is touched.
 //
 // usage: brevane_screenshots FOLDER [--dark]
 //   --dark: a dark desktop palette, for looking at the windows under one.
@@ -33,6 +34,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimeEdit>
 #include <QTimer>
@@ -144,6 +146,25 @@ bool saveOtherWindows(TAppForm& form, PrintedMessages& messages, const QDir& out
         std::fprintf(stderr, "no Change Send Period window\n");
         ok = false;
     }
+
+    // The read pane with line noise in the ASCII view (bytes 0x80 to 0x9F and 0xAD among
+    // controls) on its last line in view while more arrives, so the "New data below" mark
+    // shows under it.
+    ReadPane& pane = *form.Memo1;
+    for (int i = 0; i < 30; ++i)
+        pane.appendText(QStringLiteral("\r\nline %1 of what came before").arg(i));
+    QString noise = QStringLiteral("\r\nnoise:");
+    for (char16_t c = 0x80; c <= 0x9F; ++c)
+        noise += QChar(c);
+    noise += QStringLiteral(":END soft") + QChar(0xAD) + QStringLiteral("hyphen ") + QChar(0) +
+             QChar(0x1B) + QChar(0x7F) + QStringLiteral("\r\n");
+    pane.appendBytes(noise, ReadView::Ascii);
+    for (int i = 0; i < 5; ++i)
+        pane.appendText(QStringLiteral("line %1 after it\r\n").arg(i));
+    pane.verticalScrollBar()->setValue(pane.verticalScrollBar()->maximum() - 6);
+    pane.appendText(QStringLiteral("more\r\n"));
+    ok = save(pane, out.filePath(QStringLiteral("read-pane.png"))) && ok;
+    pane.followEnd();
 
     // A port that is not there gives the usual error, with the system's reason as details.
     QtMessageBoxService boxes;
