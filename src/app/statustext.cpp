@@ -1,6 +1,7 @@
 #include "app/statustext.h"
 
 #include "receive/bytecodecs.h"
+#include "receive/paneglyphs.h"
 
 #include <QFontMetricsF>
 #include <QPaintEvent>
@@ -13,6 +14,14 @@ namespace {
 constexpr qreal kBoxPadding = 2;
 constexpr qreal kBoxGap = 1;
 const QString kEllipsis(QChar(0x2026));
+
+// What the box of `c` holds; empty when `c` is drawn as itself. Every control is a box, CR and
+// LF included; the C1 controls and the soft hyphen, invisible in most fonts, hold their value.
+QString boxLabel(QChar c) {
+    if (const QLatin1StringView name = ControlName(c.unicode()); !name.isEmpty())
+        return QString(name);
+    return PaneGlyphs::boxLabel(c.unicode());
+}
 } // namespace
 
 StatusText::StatusText(const QString& text, int preferredWidth, QWidget* parent)
@@ -44,7 +53,7 @@ qreal StatusText::fullWidth(const QString& all) const {
     const QFontMetricsF boxMetrics(boxFont());
     qreal total = 0;
     for (const QChar c : all) {
-        const QLatin1StringView name = ControlName(c.unicode());
+        const QString name = boxLabel(c);
         total += name.isEmpty()
                      ? metrics.horizontalAdvance(c)
                      : std::ceil(boxMetrics.horizontalAdvance(name) + 2 * (kBoxPadding + kBoxGap));
@@ -75,16 +84,16 @@ QList<StatusText::Piece> StatusText::layout(qreal width, bool* elided) const {
     QList<Piece> pieces;
     const QString all = fittedText(width);
     for (qsizetype i = 0; i < all.size();) {
-        const QLatin1StringView name = ControlName(all[i].unicode());
+        const QString name = boxLabel(all[i]);
         if (!name.isEmpty()) {
             pieces.append(
-                {QString(name), true,
+                {name, true,
                  std::ceil(boxMetrics.horizontalAdvance(name) + 2 * (kBoxPadding + kBoxGap))});
             ++i;
             continue;
         }
         qsizetype end = i;
-        while (end < all.size() && ControlName(all[end].unicode()).isEmpty())
+        while (end < all.size() && boxLabel(all[end]).isEmpty())
             ++end;
         const QString run = all.mid(i, end - i);
         pieces.append({run, false, metrics.horizontalAdvance(run)});

@@ -93,6 +93,10 @@ TEST_F(TransmitWindow, TheStatusBarKeepsOneLineShowingControlsAndElidingTheRest)
     const QString cut = shown->shownText(QFontMetrics(panel->font()).horizontalAdvance("Sent: li"));
     EXPECT_TRUE(cut.endsWith(QChar(0x2026))) << cut.toStdString();
     EXPECT_TRUE(QString("Sent: line").startsWith(cut.chopped(1))) << cut.toStdString();
+    // Bytes that most fonts draw as nothing are boxes too, holding their value.
+    form->ComTextGonder(QString::fromLatin1("a\x85\xAD\x9F"
+                                            "b"));
+    EXPECT_EQ(shown->shownText(1000), "Sent: a[85][AD][9F]b");
 }
 
 // A long device path must not hide the connection's state: the path gives way in its middle.
