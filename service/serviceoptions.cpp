@@ -49,6 +49,8 @@ std::string apply(ServiceOptions& o, const std::string& name, const std::string&
         o.downloadUrl = value;
     else if (name == "help-dir")
         o.helpDir = value;
+    else if (name == "port-file")
+        o.portFile = value;
     else if (name == "feedback-limit") {
         const auto n = number(value, 0, 1000000);
         if (!n)
@@ -152,6 +154,8 @@ Listening:
   --cert FILE --key FILE    PEM certificate and private key; HTTPS runs only with both
   On start the service prints one line: listening http=PORT https=PORT (https=off without
   a certificate).
+  --port-file FILE          once listening, also write that line to FILE (replacing it
+                            whole, so a reader never sees half of it); removed on stop
 
 Update check:
   --latest-version TEXT     version the check advertises (default: this service's own, )" BREVANE_SERVICE_VERSION

@@ -22,6 +22,7 @@ struct ServiceOptions {
     std::string latestVersion; // empty: the version this service was built with
     std::string downloadUrl;   // empty: the /download/ page of the host the program asked
     std::string helpDir;       // empty: looked for beside the executable
+    std::string portFile;      // empty: none; else gets the "listening" line once listening
     std::size_t feedbackLimit = 10;
     std::chrono::seconds feedbackWindow{600};
     bool exportCsv = false;

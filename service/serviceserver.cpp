@@ -7,9 +7,12 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <ctime>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -115,7 +118,16 @@ std::string ServiceServer::listen(httplib::Server& server, int wantedPort, int& 
     }
     if (port == 0)
         return "cannot listen on " + m_options.bind + " port " + std::to_string(wantedPort);
-    thread = std::thread([&server] { server.listen_after_bind(); });
+    // The library's stop() only closes a loop that already runs; a stop that came earlier
+    // would be lost and its join would wait forever. So start() returns only once the loop
+    // runs, or has ended on its own.
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    thread = std::thread([&server, ended] {
+        server.listen_after_bind();
+        *ended = true;
+    });
+    while (!server.is_running() && !*ended)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return {};
 }
 

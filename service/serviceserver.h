@@ -4,8 +4,9 @@
 //   GET  the help pages and their stylesheet and pictures (HelpPages)
 // Bodies are capped and every connection has read and write time-outs, so a slow or greedy
 // client ties up one worker for a bounded time only. Refusals answer "ERROR <reason>" with a
-// 4xx status. start() binds both listeners before it returns (so the ports are known) and
-// serves on threads of its own until stop() or destruction.
+// 4xx status. start() binds both listeners and returns once they accept (so the ports are
+// known and a stop() right after it is not lost); they serve on threads of their own until
+// stop() or destruction.
 #pragma once
 
 #include "feedbackstore.h"

@@ -25,6 +25,8 @@ TEST(ServiceOptions, ReadsTheCommandLine) {
                                           "https://127.0.0.1:9/dl/",
                                           "--help-dir",
                                           "/srv/help",
+                                          "--port-file",
+                                          "run/service.port",
                                           "--feedback-limit",
                                           "5",
                                           "--feedback-window",
@@ -40,6 +42,7 @@ TEST(ServiceOptions, ReadsTheCommandLine) {
     EXPECT_EQ(o.value->latestVersion, "2.1");
     EXPECT_EQ(o.value->downloadUrl, "https://127.0.0.1:9/dl/");
     EXPECT_EQ(o.value->helpDir, "/srv/help");
+    EXPECT_EQ(o.value->portFile, "run/service.port");
     EXPECT_EQ(o.value->feedbackLimit, 5u);
     EXPECT_EQ(o.value->feedbackWindow, std::chrono::seconds(60));
     EXPECT_TRUE(o.value->exportCsv);
@@ -89,7 +92,7 @@ TEST(ServiceOptions, HelpNamesEveryOption) {
     for (const char* option :
          {"--bind", "--http-port", "--https-port", "--cert", "--key", "--db", "--latest-version",
           "--download-url", "--help-dir", "--export-feedback-csv", "--feedback-limit",
-          "--feedback-window", "--config", "--help"})
+          "--feedback-window", "--port-file", "--config", "--help"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_TRUE(ServiceOptions::parse({"--help"}).value->showUsage);
 }

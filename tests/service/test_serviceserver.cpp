@@ -11,11 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <regex>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -334,6 +337,26 @@ TEST_F(ServiceServerTest, ServesOverHttpsWithItsCertificate) {
         c.Post("/php/feedback.php", "cmd=feedback&appname=A&version=2.0&feedback=secure", kForm);
     ASSERT_TRUE(feedback);
     EXPECT_EQ(feedback->body, "OK");
+}
+
+// The service stops as soon as it is asked, so a stop may come before the listener's loop has
+// started running; that stop must still end it rather than leave stop() waiting forever.
+TEST_F(ServiceServerTest, StopAtOnceAfterStartEnds) {
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        start();
+        auto stopped = std::make_shared<std::promise<void>>();
+        std::future<void> done = stopped->get_future();
+        std::thread([server = m_server.get(), stopped] {
+            server->stop();
+            stopped->set_value();
+        }).detach();
+        if (done.wait_for(20s) != std::future_status::ready) {
+            ADD_FAILURE() << "stop() right after start() did not return (cycle " << cycle << ")";
+            std::fflush(stdout);
+            std::_Exit(1); // the listener it missed would keep this test running for ever
+        }
+        m_server.reset();
+    }
 }
 
 TEST(ServiceServer, ReportsACertificateItCannotLoad) {
