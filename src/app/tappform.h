@@ -19,6 +19,7 @@
 #include "receive/receivestamper.h"
 #include "transmit/filelistmodel.h"
 #include "transmit/sendformat.h"
+#include "transmit/sendlaterscheduler.h"
 #include "transmit/sendtextedit.h"
 
 #include <QColor>
@@ -46,6 +47,7 @@ class LocaleFormats;
 class TChecker;
 class TFormSendLater;
 class TNewVer;
+class WallClockWatcher;
 class QPushButton;
 class QRadioButton;
 class QSocketNotifier;
@@ -221,6 +223,9 @@ public:
     QSocketNotifier* ReadPortNotifier = nullptr;
     // While the device is gone: looks for it once a second.
     QTimer* TimerReconnect = nullptr;
+    // TimerSendPeriodically is precise, so no period is cut short; TimerSendLater is a precise
+    // single shot aimed at the middle of the next second with a waiting entry, off while none
+    // waits.
     QTimer *TimerStart = nullptr, *TimerDisplay = nullptr, *TimerSendPeriodically = nullptr,
            *TimerSendLater = nullptr, *TimerChecker = nullptr;
 
@@ -346,6 +351,8 @@ private:
     void setSendButtonSplit(bool split);
     void changeSendFormat(QAction* clicked);
     void fileLineStep();
+    // Aims TimerSendLater at the next second with a waiting entry; stops it when none waits.
+    void armSendLater();
     void showConnectionControls(bool connected);
     // The first status panel while connected: "Connected: " + the port + `state`; the port's
     // name gives way before the state when room is short.
@@ -381,4 +388,7 @@ private:
     bool m_ending = false; // set once this copy is on its way out: nothing more is written
     // Tells when devices come or go; null when the list is read only once.
     PortWatcher* m_portWatcher = nullptr;
+    // Which Send Later entries are due, and when to look next; with the Send Later window.
+    std::unique_ptr<SendLaterScheduler> m_sendLaterScheduler;
+    WallClockWatcher* m_wallClock = nullptr; // aims the Send Later tick again when the clock is set
 };

@@ -456,11 +456,15 @@ void TAppForm::buildTimersAndDialogs() {
     TimerDisplay = timer("TimerDisplay", 100, this);
     TimerReconnect = timer("TimerReconnect", 1000, this);
     TimerSendPeriodically = timer("TimerSendPeriodically", 100, this);
+    // A coarse timer may fire up to 5 % early: a period is never cut short.
+    TimerSendPeriodically->setTimerType(Qt::PreciseTimer);
     TimerSendLater = timer("TimerSendLater", 1000, this);
+    // Aimed at a moment of the wall clock, once the Send Later window has its schedule.
+    TimerSendLater->setTimerType(Qt::PreciseTimer);
+    TimerSendLater->setSingleShot(true);
     TimerChecker = timer("TimerChecker", 1000, this);
     // Running from the start; they tick once the message loop runs, after FormCreate().
     TimerStart->start();
-    TimerSendLater->start();
     TimerChecker->start();
 
     FontDialog = named(new QFontDialog(desktopFont(8), this), "FontDialog");

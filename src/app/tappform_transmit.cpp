@@ -9,9 +9,11 @@
 #include "i18n/translate.h"
 #include "i18n/translationkeys.h"
 #include "transmit/sendformat.h"
+#include "transmit/sendlatermodel.h"
 #include "transmit/sendtextedit.h"
 #include "transmit/tformchangeperiod.h"
 #include "transmit/tformsendlater.h"
+#include "transmit/wallclockwatcher.h"
 
 #include <QApplication>
 
@@ -84,6 +86,27 @@ void TAppForm::createSendLaterWindow() {
     context.clock = m_env.clock;
     context.beep = m_env.beep ? m_env.beep : [] { QApplication::beep(); };
     FormSendLater = new TFormSendLater(std::move(context), this);
+
+    m_sendLaterScheduler = std::make_unique<SendLaterScheduler>(*m_formats, m_env.clock);
+    // Any change of the list may bring the next due second nearer or take it away.
+    SendLaterModel* schedule = FormSendLater->ListView1Model;
+    connect(schedule, &QAbstractItemModel::rowsInserted, this, &TAppForm::armSendLater);
+    connect(schedule, &QAbstractItemModel::rowsRemoved, this, &TAppForm::armSendLater);
+    connect(schedule, &QAbstractItemModel::dataChanged, this, &TAppForm::armSendLater);
+    connect(schedule, &QAbstractItemModel::modelReset, this, &TAppForm::armSendLater);
+    m_wallClock = new WallClockWatcher(this);
+    connect(m_wallClock, &WallClockWatcher::clockChanged, this, &TAppForm::armSendLater);
+    armSendLater();
+}
+
+void TAppForm::armSendLater() {
+    if (!FormSendLater || !m_sendLaterScheduler)
+        return;
+    const std::optional<qint64> wait = m_sendLaterScheduler->nextTickMs(FormSendLater->entries());
+    if (wait)
+        TimerSendLater->start(int(*wait));
+    else
+        TimerSendLater->stop();
 }
 
 void TAppForm::SendLater1Click() {
@@ -98,16 +121,16 @@ void TAppForm::SendLater2Click() {
 }
 
 void TAppForm::TimerSendLaterTimer() {
-    if (!FormSendLater)
+    if (!FormSendLater || !m_sendLaterScheduler)
         return;
-    // The count is read again for every entry: a send pauses between chunks, and the list can
-    // change meanwhile.
-    for (qsizetype i = 0; i < FormSendLater->entries().size(); ++i) {
-        const QDateTime now = m_env.clock();
-        const SendLaterEntry entry = FormSendLater->entries().at(i);
-        if (entry.date == m_formats->shortDate(now.date()) &&
-            entry.time == m_formats->longTime(now.time()))
-            ComTextGonder(entry.command);
+    const QList<SendLaterEntry> due = m_sendLaterScheduler->takeDue(FormSendLater->entries());
+    // Aimed again before sending: a long send pauses between chunks, and a tick that comes in
+    // such a pause finds only what has become due since this one.
+    armSendLater();
+    for (const SendLaterEntry& entry : due) {
+        if (m_ending)
+            return;
+        ComTextGonder(entry.command);
     }
 }
 

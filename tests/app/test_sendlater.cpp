@@ -1,4 +1,5 @@
 #include "app/startupvalues.h"
+#include "base/localeformats.h"
 #include "support/appformfixture.h"
 #include "support/locales.h"
 #include "support/pseudoterminal.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimeEdit>
@@ -22,6 +24,7 @@
 #include <condition_variable>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -145,6 +148,47 @@ TEST_F(SendLaterWindow, SentOnceAtItsSecondAndKept) {
     EXPECT_EQ(pty.read(8, 300), "SOON") << "once, at its second, and never the past one";
     EXPECT_EQ(window().entries().size(), 2);
     EXPECT_EQ(window().entries()[0].time, "14:05:10");
+}
+
+TEST_F(SendLaterWindow, EachEntryGoesOnceWhereverTheTicksFall) {
+    createForm();
+    connectPty();
+    const QDateTime start = now;
+    add("A", start.addSecs(1));
+    add("B", start.addSecs(2));
+    add("C", start.addSecs(3));
+    // Two ticks in A's second, none in B's: the wall clock's seconds need not follow the timer.
+    for (const qint64 ms : {999, 1001, 1999, 3001, 3999}) {
+        now = start.addMSecs(ms);
+        form->TimerSendLaterTimer();
+    }
+    EXPECT_EQ(pty.read(8, 300), "ABC");
+}
+
+TEST_F(SendLaterWindow, TheTickRunsOnlyWhileAnEntryWaits) {
+    createForm();
+    connectPty();
+    QTimer* tick = form->TimerSendLater;
+    EXPECT_FALSE(tick->isActive()) << "nothing waits: no wake-up at all";
+
+    now = now.addMSecs(300);
+    const QDateTime due = now.addSecs(1);
+    add("PING", due);
+    EXPECT_TRUE(tick->isActive());
+    EXPECT_TRUE(tick->isSingleShot());
+    EXPECT_EQ(tick->timerType(), Qt::PreciseTimer);
+    EXPECT_EQ(tick->interval(), 1200) << "aimed at the middle of the entry's second";
+
+    now = due.addMSecs(200);
+    form->TimerSendLaterTimer();
+    EXPECT_EQ(pty.read(4, 300), "PING");
+    EXPECT_FALSE(tick->isActive()) << "the only entry went";
+
+    add("LATER", now.addSecs(60));
+    EXPECT_TRUE(tick->isActive());
+    select({1});
+    window().Delete1Click();
+    EXPECT_FALSE(tick->isActive()) << "deleted with its entry";
 }
 
 TEST_F(SendLaterWindow, ADueEntryWithoutAPortReportsTheFailedWrite) {
@@ -417,6 +461,92 @@ TEST_F(SendLaterWindow, AFileThatCannotBeSetAsideIsLeftAloneForTheRun) {
         else
             EXPECT_EQ(csv(), partly);
     }
+}
+
+// The real program under a wall clock shifted by a fraction of a second (libfaketime), while
+// its timers run on the unshifted monotonic clock: each scheduled command reaches the line
+// once, and not before its second.
+TEST(SendLaterExecutable, UnderAShiftedWallClockEachEntryGoesOnce) {
+    // Preloaded straight into the program, which so stays the process the test ends.
+    QString libfaketime;
+    for (const char* folder : {"/usr/lib/x86_64-linux-gnu", "/usr/lib/aarch64-linux-gnu",
+                               "/usr/lib64", "/usr/lib", "/usr/local/lib"}) {
+        const QString path = QString::fromLatin1(folder) + "/faketime/libfaketimeMT.so.1";
+        if (QFile::exists(path)) {
+            libfaketime = path;
+            break;
+        }
+    }
+    if (libfaketime.isEmpty())
+        GTEST_SKIP() << "libfaketime is not installed (Debian package faketime): the run under "
+                        "a shifted wall clock is skipped";
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.isValid());
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString program = tmp.filePath("brevane");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(BREVANE_EXECUTABLE), program));
+    const auto writeFile = [&tmp](const QString& name, const QByteArray& bytes) {
+        QFile file(tmp.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    // Auto Start of a file list of one blank row connects at start and sends nothing.
+    const QString blank = writeFile("blank.txt", "\r\n");
+    const QString settings = writeFile(
+        "settings.ini", "[Settings]\r\nPort=" + pty.slavePath().toUtf8() +
+                            "\r\nFilePath=" + blank.toUtf8() + "\r\nFileAutoStart=ON\r\n");
+    constexpr qint64 kShiftMs = 370;
+    const auto shiftedNow = [] { return QDateTime::currentDateTime().addMSecs(kShiftMs); };
+    const QDateTime startedAt = shiftedNow();
+    QDateTime first = startedAt.addSecs(4);
+    first.setTime(QTime(first.time().hour(), first.time().minute(), first.time().second()));
+    const LocaleFormats c("C");
+    QByteArray schedule = "\xEF\xBB\xBF";
+    for (int i = 0; i < 3; ++i)
+        schedule += "<" + QByteArray::number(i) + ">," +
+                    c.shortDate(first.addSecs(i).date()).toUtf8() + "," +
+                    c.longTime(first.addSecs(i).time()).toUtf8() + "\r\n";
+    writeFile("sendlater.csv", schedule);
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", tmp.filePath("config"));
+    env.insert("HOME", tmp.filePath("home"));
+    env.insert("LC_ALL", "C");
+    env.insert("LD_PRELOAD", libfaketime);
+    env.insert("FAKETIME", "+" + QString::number(kShiftMs / 1000.0));
+    env.insert("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+    // The preloaded library comes before the sanitizer's runtime, which would refuse to start.
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, {});
+    ASSERT_TRUE(process.waitForStarted(10000));
+
+    // Read until a second and a half after the last one, to see any command sent twice.
+    QByteArray got;
+    QList<QDateTime> ends; // when each command's last byte arrived, on the shifted clock
+    std::optional<QDateTime> upAt;
+    const QDateTime until = first.addSecs(2).addMSecs(1500);
+    while (shiftedNow() < until && process.state() == QProcess::Running) {
+        for (const char ch : pty.read(1, 50)) {
+            got += ch;
+            if (ch == '>')
+                ends.append(shiftedNow());
+        }
+        if (!upAt && bytesOf(settings).contains("LogDirectory="))
+            upAt = shiftedNow();
+    }
+    process.kill();
+    process.waitForFinished(10000);
+    if (!upAt || *upAt > first.addMSecs(-300))
+        GTEST_SKIP() << "the program did not start before the first entry's second here";
+    EXPECT_EQ(got, "<0><1><2>") << "each once";
+    for (int i = 0; i < ends.size() && i < 3; ++i)
+        EXPECT_GE(ends[i], first.addSecs(i)) << "not before its second: <" << i << ">";
 }
 
 } // namespace

@@ -389,6 +389,40 @@ TEST_F(TransmitWindow, PeriodicSendingUntilStopOrDisconnect) {
     EXPECT_FALSE(form->TimerSendPeriodically->isActive());
 }
 
+// Notes when each tick of a timer begins, before the timer's own handlers run.
+class TickMoments : public QObject {
+public:
+    explicit TickMoments(QTimer* timer) {
+        timer->installEventFilter(this);
+        clock.start();
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Timer)
+            ticksNs.append(clock.nsecsElapsed());
+        return false;
+    }
+    QElapsedTimer clock;
+    QList<qint64> ticksNs;
+};
+
+TEST_F(TransmitWindow, PeriodicSendingIsNeverEarly) {
+    EXPECT_EQ(form->TimerSendPeriodically->timerType(), Qt::PreciseTimer);
+    form->writeSetting("SendPeriod", "200");
+    form->EditSend->setPlainText("P");
+    TickMoments moments(form->TimerSendPeriodically);
+    form->SendPeriodically1->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return moments.ticksNs.size() >= 6; }, 20000));
+    form->ButtonSend->click(); // STOP
+    EXPECT_EQ(pty.read(6), "PPPPPP");
+    // From the start to the first send, and from each send to the next: never under a period.
+    constexpr qint64 kPeriodNs = 200'000'000;
+    qint64 previous = 0;
+    for (const qint64 tick : moments.ticksNs) {
+        EXPECT_GE(tick - previous, kPeriodNs) << "a gap cut short, at " << tick / 1000000 << " ms";
+        previous = tick;
+    }
+}
+
 TEST_F(TransmitWindow, ThePeriodWindow) {
     writeSettingsFile("[Settings]\r\nSendPeriod=0\r\n");
     createForm();
