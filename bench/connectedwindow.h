@@ -29,6 +29,8 @@ struct ConnectedWindow {
         }
         form = std::make_unique<TAppForm>(benchEnvironment(tmp, messages));
         form->FormCreate();
+        // As the program does right after start-up: its Send Later tick counts too.
+        form->createSendLaterWindow();
         form->show();
         form->ComboBox1->setEditText(QString::fromLocal8Bit(name));
         form->ButtonConnect->click();
