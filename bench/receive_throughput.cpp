@@ -103,7 +103,8 @@ void idleWakeups(int seconds) {
     QTimer::singleShot(3000 + seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
     const double perSecond = (voluntarySwitches() - from) / (clock.elapsed() / 1000.0);
-    std::printf("idle_connected_wakeups_per_s %.1f (goal: 0; nothing runs while nothing arrives)\n", perSecond);
+    std::printf("idle_connected_wakeups_per_s %.1f (goal: 0; nothing runs while nothing arrives)\n",
+                perSecond);
     std::fflush(stdout);
 }
 

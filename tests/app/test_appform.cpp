@@ -493,8 +493,7 @@ TEST_F(MainWindow, ResetToDefaultsKeepsALinkedSettingsFile) {
 // merely look alike are not.
 TEST_F(MainWindow, StartUpRemovesTheTemporariesOfKilledWrites) {
     const QStringList stale = {"settings.ini.brevane-Ab12Cd.tmp",
-                               "sendlater.csv.brevane-Zz99Yy.tmp",
-                               "start.sh.brevane-Qq77Rr.tmp"};
+                               "sendlater.csv.brevane-Zz99Yy.tmp", "start.sh.brevane-Qq77Rr.tmp"};
     const QStringList foreign = {"settings.ini.Ab12Cd", "notes.brevane-Ab12Cd.tmp"};
     for (const QString& name : stale + foreign) {
         QFile file(programFolder + "/" + name);
