@@ -48,41 +48,10 @@ void StatusText::setTextEliding(const QString& text, qsizetype from, qsizetype l
     updateGeometry();
 }
 
-qreal StatusText::fullWidth(const QString& all) const {
-    const QFontMetricsF metrics(font());
-    const QFontMetricsF boxMetrics(boxFont());
-    qreal total = 0;
-    for (const QChar c : all) {
-        const QString name = boxLabel(c);
-        total += name.isEmpty()
-                     ? metrics.horizontalAdvance(c)
-                     : std::ceil(boxMetrics.horizontalAdvance(name) + 2 * (kBoxPadding + kBoxGap));
-    }
-    return total;
-}
-
-QString StatusText::fittedText(qreal width) const {
-    const QString all = text();
-    if (all != m_elidingText || m_elideLength == 0)
-        return all;
-    const qreal excess = fullWidth(all) - width;
-    if (excess <= 0)
-        return all;
-    const QString part = all.mid(m_elideFrom, m_elideLength);
-    const QFontMetricsF metrics(font());
-    const qreal room = metrics.horizontalAdvance(part) - excess;
-    // Nothing of the part fits: what is left is cut at its end as any text is.
-    const QString shortened = room > metrics.horizontalAdvance(kEllipsis)
-                                  ? metrics.elidedText(part, Qt::ElideMiddle, room)
-                                  : kEllipsis;
-    return all.left(m_elideFrom) + shortened + all.mid(m_elideFrom + m_elideLength);
-}
-
-QList<StatusText::Piece> StatusText::layout(qreal width, bool* elided) const {
+QList<StatusText::Piece> StatusText::pieces(const QString& all) const {
     const QFontMetricsF metrics(font());
     const QFontMetricsF boxMetrics(boxFont());
     QList<Piece> pieces;
-    const QString all = fittedText(width);
     for (qsizetype i = 0; i < all.size();) {
         const QString name = boxLabel(all[i]);
         if (!name.isEmpty()) {
@@ -99,17 +68,44 @@ QList<StatusText::Piece> StatusText::layout(qreal width, bool* elided) const {
         pieces.append({run, false, metrics.horizontalAdvance(run)});
         i = end;
     }
+    return pieces;
+}
+
+qreal StatusText::widthOf(const QList<Piece>& pieces) {
     qreal total = 0;
     for (const Piece& p : pieces)
         total += p.width;
-    *elided = total > width;
+    return total;
+}
+
+QString StatusText::fittedText(qreal width) const {
+    const QString all = text();
+    if (all != m_elidingText || m_elideLength == 0)
+        return all;
+    const qreal excess = widthOf(pieces(all)) - width;
+    if (excess <= 0)
+        return all;
+    const QString part = all.mid(m_elideFrom, m_elideLength);
+    const QFontMetricsF metrics(font());
+    const qreal room = metrics.horizontalAdvance(part) - excess;
+    // Nothing of the part fits: what is left is cut at its end as any text is.
+    const QString shortened = room > metrics.horizontalAdvance(kEllipsis)
+                                  ? metrics.elidedText(part, Qt::ElideMiddle, room)
+                                  : kEllipsis;
+    return all.left(m_elideFrom) + shortened + all.mid(m_elideFrom + m_elideLength);
+}
+
+QList<StatusText::Piece> StatusText::layout(qreal width, bool* elided) const {
+    const QFontMetricsF metrics(font());
+    const QList<Piece> all = pieces(fittedText(width));
+    *elided = widthOf(all) > width;
     if (!*elided)
-        return pieces;
+        return all;
     // Keep what fits before the ellipsis; a run of text is cut inside, a box is all or nothing.
     const qreal room = width - metrics.horizontalAdvance(kEllipsis);
     QList<Piece> kept;
     qreal x = 0;
-    for (const Piece& p : pieces) {
+    for (const Piece& p : all) {
         if (x + p.width <= room) {
             kept.append(p);
             x += p.width;
@@ -140,7 +136,7 @@ QSize StatusText::sizeHint() const {
     const int h = fontMetrics().height() + m.top() + m.bottom();
     int w = std::max(m_preferredWidth, 1);
     if (m_elideLength > 0 && text() == m_elidingText)
-        w = std::max(w, int(std::ceil(fullWidth(text()))) + m.left() + m.right());
+        w = std::max(w, int(std::ceil(widthOf(pieces(text())))) + m.left() + m.right());
     return QSize(w, h);
 }
 

@@ -40,7 +40,9 @@ private:
     // text() with the part that may give way shortened in its middle to fit `width`, where
     // that part was set with setTextEliding() for this very text.
     QString fittedText(qreal width) const;
-    qreal fullWidth(const QString& text) const;
+    // `text` split into runs of plain text and boxes, each with its width.
+    QList<Piece> pieces(const QString& text) const;
+    static qreal widthOf(const QList<Piece>& pieces);
     QFont boxFont() const;
 
     int m_preferredWidth;

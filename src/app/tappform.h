@@ -350,6 +350,9 @@ private:
     bool isLogging() const;
     void setSendButtonSplit(bool split);
     void changeSendFormat(QAction* clicked);
+    // The format a Send Format item stands for, and the item of a format.
+    SendFormat formatOf(const QAction* item) const;
+    QAction* sendFormatItem(SendFormat format) const;
     void fileLineStep();
     // Aims TimerSendLater at the next second with a waiting entry; stops it when none waits.
     void armSendLater();

@@ -45,7 +45,7 @@ void TAppForm::connectTransmitHandlers() {
             ButtonSend->click();
     });
     connect(ComboBoxSendFormat, &QComboBox::activated, this, [this](int index) {
-        (index == 1 ? HEX1 : index == 2 ? BIN1 : ASCII1)->trigger();
+        sendFormatItem(SendFormat(index))->trigger(); // its items stand in the enum's order
     });
     connect(EditSend, &SendTextEdit::inputRefused, this,
             [this](const QString& text, qsizetype position, bool pasted) {
@@ -148,9 +148,15 @@ QString TAppForm::sendBoxText() const {
 }
 
 SendFormat TAppForm::sendFormat() const {
-    return HEX1->isChecked()   ? SendFormat::Hex
-           : BIN1->isChecked() ? SendFormat::Bin
-                               : SendFormat::Ascii;
+    return formatOf(HEX1->isChecked() ? HEX1 : BIN1->isChecked() ? BIN1 : ASCII1);
+}
+
+SendFormat TAppForm::formatOf(const QAction* item) const {
+    return item == HEX1 ? SendFormat::Hex : item == BIN1 ? SendFormat::Bin : SendFormat::Ascii;
+}
+
+QAction* TAppForm::sendFormatItem(SendFormat format) const {
+    return format == SendFormat::Hex ? HEX1 : format == SendFormat::Bin ? BIN1 : ASCII1;
 }
 
 void TAppForm::ComTextGonder(const QString& str) {
@@ -227,9 +233,6 @@ void TAppForm::ButtonSendClick() {
 }
 
 void TAppForm::changeSendFormat(QAction* clicked) {
-    const auto formatOf = [this](const QAction* item) {
-        return item == HEX1 ? SendFormat::Hex : item == BIN1 ? SendFormat::Bin : SendFormat::Ascii;
-    };
     // The menu's group has already moved the tick when this runs, so the format in force is
     // taken from the window's own record.
     const SendFormat from = formatOf(m_sendFormatItem ? m_sendFormatItem : ASCII1);
